@@ -1,0 +1,11 @@
+// Static evaluation with the pawn-structure cache.
+#pragma once
+
+#include <cstdint>
+
+constexpr int PAWN_HASH_SIZE = 1 << 20;
+extern uint32_t pawnHashTable[PAWN_HASH_SIZE];
+
+void ClearPawnHashTable();
+// Score of the global position for the side to move, in centipawns.
+int16_t Evaluate();

@@ -1,0 +1,4 @@
+// Placeholder until this subsystem lands.
+#include "movegen/nullmove.h"
+void MakeNullMove(PlyRecord*) {}
+void UnmakeNullMove(PlyRecord*) {}

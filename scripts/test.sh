@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs what the tests need, then builds and runs every test:
+# the release build, the unit tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the threaded tests under ThreadSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+need=()
+command -v cmake >/dev/null || need+=(cmake)
+command -v g++ >/dev/null || need+=(g++)
+[ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+command -v xvfb-run >/dev/null || need+=(xvfb)
+[ -x /usr/games/xboard ] || need+=(xboard)
+[ -x /usr/games/fairymax ] || need+=(fairymax)
+command -v pgn-extract >/dev/null || [ -x /usr/games/pgn-extract ] || need+=(pgn-extract)
+if [ ${#need[@]} -gt 0 ]; then
+  echo "Installing: ${need[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
+fi
+
+jobs=$(nproc)
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j"$jobs"
+(cd build && ctest --output-on-failure -j"$jobs")
+
+# Unit tests again under the address and undefined-behaviour sanitizers.
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPELMOT_SANITIZE=address,undefined >/dev/null
+cmake --build build-asan -j"$jobs" --target pelmot_tests pelmot
+(cd build-asan && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j"$jobs" -L unit)
+
+# Threaded tests under the thread sanitizer.
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DPELMOT_SANITIZE=thread >/dev/null
+cmake --build build-tsan -j"$jobs" --target pelmot_tests pelmot
+(cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j"$jobs" -L threads)

@@ -1,0 +1,19 @@
+// Iterative deepening, root search, alpha-beta and quiescence.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include "board/types.h"
+
+// Written by the engine shell, read by the search.
+extern std::atomic<uint8_t> stopSearch;  // 1 asks the running search to stop
+extern int maxDepth;                     // deepest iteration allowed
+extern int iterationDepth;
+
+Move IterativeSearch();
+int16_t SearchRoot(int alpha, int beta);
+int16_t AlphaBeta(int depth, int ply, int alpha, int beta, int allowNull);
+int16_t Quiescence(int qdepth, int ply, int alpha, int beta);
+
+// Clears the history counters and every record's killers (position set-up).
+void ClearSearchTables();

@@ -1,0 +1,2 @@
+// Placeholder until this subsystem lands.
+int main() { return 0; }
