@@ -3,3 +3,4 @@
 const uint64_t keyTable[13][64] = {};
 Move DrawTest(uint8_t) { return MOVE_NONE; }
 int RepetitionAfterMove(Move) { return 0; }
+void TrimHistoryForGameMove() {}

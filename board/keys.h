@@ -11,3 +11,8 @@ extern const uint64_t keyTable[13][64];
 Move DrawTest(uint8_t count);
 // 0, 1 or 2: how close a quiet piece move comes to a repetition or the fifty-move limit.
 int RepetitionAfterMove(Move move);
+
+// Called before a move is played in the game: when the history stack is close
+// to its end, moves the entries back to the last irreversible move down to the
+// base so that long games keep working (the draw tests never look further).
+void TrimHistoryForGameMove();

@@ -9,3 +9,11 @@ using CastlingPathFn = bool (*)(Move move);
 extern const CastlingPathFn CastlingPathAttacked[2];
 // True when move is a pseudo-legal move of the side to move.
 bool IsPseudoLegal(Move move);
+
+// Fills out with every legal move of the side to move (at most 256) and
+// returns the count. Uses the record at currentPly for its trial moves and
+// leaves the position and currentPly as they were.
+int GenerateLegalMoves(Move* out);
+// True when move is one of the legal moves of the current position. Front-end
+// moves, book moves and table moves are checked with this before they are made.
+bool IsLegalMove(Move move);
