@@ -54,20 +54,34 @@ bool Load(const std::string& name, int64_t heldBack) {
     return BookLoadChoosing(name.c_str(), Held);
 }
 
-// The book entry of the position reached by path, or nullptr; the board is
-// restored afterwards.
-const HashEntry* BookEntryAfter(const Line& path) {
+// Calls probe in the position reached by playing path from the current one,
+// then takes the moves back (history entry included) and returns its result.
+template <typename Probe>
+auto After(const Line& path, Probe probe) {
+    const HistoryEntry base = *historyTop;
     for (Move move : path) {
         SaveSnapshot(currentPly);
         MakeMove(move, currentPly);
         ++currentPly;
     }
-    const HashEntry* entry = ProbeHash();
+    const auto result = probe();
     for (size_t i = path.size(); i-- > 0;) {
         --currentPly;
         UnmakeMove(path[i], currentPly);
     }
-    return entry && EntryStamp(entry) == 0 ? entry : nullptr;
+    *historyTop = base;
+    return result;
+}
+
+const HashEntry* BookEntryAfter(const Line& path) {
+    return After(path, [] {
+        const HashEntry* entry = ProbeHash();
+        return entry && EntryStamp(entry) == 0 ? entry : nullptr;
+    });
+}
+
+bool IsLegalAfter(const Line& path, Move move) {
+    return After(path, [move] { return IsLegalMove(move); });
 }
 
 Move BookMoveAfter(const Line& path) {
@@ -265,18 +279,7 @@ TEST_F(BookTest, ShippedBookLoads) {
     ExpectBoardRestored();
     Line played;
     for (Move move; (move = BookMoveAfter(played)) != MOVE_NONE && played.size() < 40;) {
-        Line prefix = played;
-        for (Move m : prefix) {
-            SaveSnapshot(currentPly);
-            MakeMove(m, currentPly);
-            ++currentPly;
-        }
-        const bool legal = IsLegalMove(move);
-        for (size_t i = prefix.size(); i-- > 0;) {
-            --currentPly;
-            UnmakeMove(prefix[i], currentPly);
-        }
-        ASSERT_TRUE(legal) << "ply " << played.size() + 1;
+        ASSERT_TRUE(IsLegalAfter(played, move)) << "ply " << played.size() + 1;
         played.push_back(move);
     }
     EXPECT_GE(played.size(), 8u);
