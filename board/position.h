@@ -35,6 +35,31 @@ struct Position {
 
 extern Position pos;
 
+// An empty board with white to move and no kings.
+constexpr Position EmptyPosition() {
+    Position p{};
+    p.sideToMove = WHITE;
+    p.kingSq[BLACK] = p.kingSq[WHITE] = SQ_NONE;
+    return p;
+}
+
+// Named views of the piece sets and king squares, for code that handles one
+// fixed piece kind; code that computes a piece code indexes the arrays.
+inline Bitboard& whitePawns = pos.pieceBB[W_PAWN];
+inline Bitboard& blackPawns = pos.pieceBB[B_PAWN];
+inline Bitboard& whiteKnights = pos.pieceBB[W_KNIGHT];
+inline Bitboard& blackKnights = pos.pieceBB[B_KNIGHT];
+inline Bitboard& whiteBishops = pos.pieceBB[W_BISHOP];
+inline Bitboard& blackBishops = pos.pieceBB[B_BISHOP];
+inline Bitboard& whiteRooks = pos.pieceBB[W_ROOK];
+inline Bitboard& blackRooks = pos.pieceBB[B_ROOK];
+inline Bitboard& whiteQueens = pos.pieceBB[W_QUEEN];
+inline Bitboard& blackQueens = pos.pieceBB[B_QUEEN];
+inline Bitboard& whitePieces = pos.colourBB[WHITE];
+inline Bitboard& blackPieces = pos.colourBB[BLACK];
+inline uint8_t& whiteKingSq = pos.kingSq[WHITE];
+inline uint8_t& blackKingSq = pos.kingSq[BLACK];
+
 // Position history: historyTop points at the entry of the current position.
 extern HistoryEntry positionHistory[HISTORY_SIZE];
 extern HistoryEntry* historyTop;
@@ -45,6 +70,9 @@ extern int32_t gameSideToMove;
 extern uint16_t gameCastleRights;
 extern uint8_t gameEpSquare;
 extern uint8_t gameKingSq[2];  // white king first, then black
+
+// Copies the global position into the game snapshot.
+void SaveGameSnapshot();
 
 // Material units by piece code (pawn 1, minor 3, rook 5, queen 9, king 0).
 inline constexpr uint8_t MATERIAL_UNITS[13] = {0, 1, 1, 3, 3, 3, 3, 5, 5, 9, 9, 0, 0};

@@ -26,15 +26,19 @@ Bitboard RotateDiagA8H1(Bitboard bb);
 // Square of the lowest set bit (the highest-numbered square); bb != 0.
 inline int FirstSquare(Bitboard bb) { return 63 - __builtin_ctzll(bb); }
 
-// Rook-line and diagonal attacks from sq with the position's occupancy.
-inline Bitboard RookAttacks(int sq) {
-    return rankAttacks[sq][(pos.occupied >> (8 * (7 - RowOf(sq)))) & 255] |
-           fileAttacks[sq][(pos.occFiles >> (8 * ColumnOf(sq))) & 255];
+// Rook-line and diagonal attacks from sq with a position's occupancy
+// (including the first blocker in each direction, whatever its colour).
+inline Bitboard RookAttacksIn(const Position& p, int sq) {
+    return rankAttacks[sq][(p.occupied >> (8 * (7 - RowOf(sq)))) & 255] |
+           fileAttacks[sq][(p.occFiles >> (8 * ColumnOf(sq))) & 255];
 }
-inline Bitboard BishopAttacks(int sq) {
-    return diagA1H8Attacks[sq][(pos.occDiagA1H8 >> shiftA1H8[sq]) & maskA1H8[sq]] |
-           diagA8H1Attacks[sq][(pos.occDiagA8H1 >> shiftA8H1[sq]) & maskA8H1[sq]];
+inline Bitboard BishopAttacksIn(const Position& p, int sq) {
+    return diagA1H8Attacks[sq][(p.occDiagA1H8 >> shiftA1H8[sq]) & maskA1H8[sq]] |
+           diagA8H1Attacks[sq][(p.occDiagA8H1 >> shiftA8H1[sq]) & maskA8H1[sq]];
 }
+// The same on the global position.
+inline Bitboard RookAttacks(int sq) { return RookAttacksIn(pos, sq); }
+inline Bitboard BishopAttacks(int sq) { return BishopAttacksIn(pos, sq); }
 inline Bitboard QueenAttacks(int sq) { return RookAttacks(sq) | BishopAttacks(sq); }
 
 template <int Side> constexpr Bitboard* PawnAttacksOf() {

@@ -9,6 +9,9 @@
 extern std::atomic<uint8_t> stopSearch;  // 1 asks the running search to stop
 extern int maxDepth;                     // deepest iteration allowed
 extern int iterationDepth;
+// Written by the search, read by the engine shell while the search runs:
+// -1 while the root re-searches a fail low, 1 after a fail high, else 0.
+extern std::atomic<int> rootFailState;
 
 Move IterativeSearch();
 int16_t SearchRoot(int alpha, int beta);

@@ -1,11 +1,91 @@
-// Placeholder until this subsystem lands.
 #include "shell/engine.h"
+
+#include <chrono>
+#include <thread>
+#include "board/log.h"
+#include "search/search.h"
+#include "shell/timecontrol.h"
+
 std::atomic<int> engineState{Idle};
 std::atomic<uint8_t> ponderEnabled{1};
-Move ponderMove;
+Move ponderMove = MOVE_NONE;
 PlyRecord ponderRecord;
-uint8_t lastMoveFromBook;
-void EngineThread() {}
-void StartEngine(uint8_t) {}
-void StopEngine() {}
-void StopEngineConditional() {}
+uint8_t lastMoveFromBook = 0;
+uint32_t searchStartTime = 0;
+
+Event startSignal(Event::AUTO_RESET);
+Event stoppedSignal(Event::MANUAL_RESET);
+Event startedSignal(Event::AUTO_RESET);
+
+namespace {
+
+const auto processStart = std::chrono::steady_clock::now();
+std::thread engineThread;
+
+}  // namespace
+
+uint32_t ProcessClock() {
+    auto elapsed = std::chrono::steady_clock::now() - processStart;
+    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
+
+void EngineThread() {
+    for (;;) {
+        LogLine("-------------- STOPPED%u", ProcessClock());
+        stoppedSignal.Set();
+        startSignal.Wait();
+        stoppedSignal.Reset();
+        int state = engineState.load();
+        if (state == Thinking || state == Pondering) {
+            LogLine("-------------- STARTED%u", ProcessClock());
+            startedSignal.Set();
+            IterativeSearch();
+        } else {
+            LogLine("-------------- ELSE  %u", ProcessClock());
+        }
+        if (engineState.load() == Quitting) break;
+    }
+    LogLine("-------------- STARTED");
+    startedSignal.Set();
+}
+
+void LaunchEngineThread() { engineThread = std::thread(EngineThread); }
+
+void JoinEngineThread() {
+    if (engineThread.joinable()) engineThread.join();
+}
+
+void StartEngine(uint8_t depth) {
+    LogLine("-M: entered StartEngine");
+    maxDepth = depth < 127 ? depth : 127;
+    stopSearch = 0;
+    searchStartTime = ProcessClock();
+    startSignal.Set();
+    startedSignal.Wait();
+    LogLine("-M: exited StartEngine");
+}
+
+void StopEngine() {
+    LogLine("-M: entered StopEngine");
+    engineState = Idle;
+    searchStartTime = 0;
+    stopSearch = 1;
+    stoppedSignal.Wait();
+    LogLine("-M: exited StopEngine");
+}
+
+void StopEngineConditional() {
+    LogLine("-M: entered StopEngineConditional");
+    engineState = Idle;
+    // A root move that failed low is still being resolved: let it finish
+    // rather than play a move the search has just found to be bad.
+    if (rootFailState.load() < 0 && timeBudget > 6000) {
+        LogLine("-M: FL - Extra time");
+        stoppedSignal.WaitFor(2 * static_cast<uint64_t>(timeBudget));
+    }
+    stopSearch = 1;
+    searchStartTime = 0;
+    LogLine("-----WAIT INF C:");
+    stoppedSignal.Wait();
+    LogLine("-M: exited StopEngineConditional");
+}

@@ -4,16 +4,36 @@
 #include <atomic>
 #include <cstdint>
 #include "board/plyrecord.h"
+#include "shell/events.h"
 
 enum EngineState : int { Idle = 0, Thinking = 1, Pondering = 2, Waiting = 3, Quitting = 4 };
 
+// Written by the main thread only; the engine thread and the search read it.
 extern std::atomic<int> engineState;
 extern std::atomic<uint8_t> ponderEnabled;
+// Main-thread state of the game being played.
 extern Move ponderMove;
 extern PlyRecord ponderRecord;
 extern uint8_t lastMoveFromBook;
+// Process clock when the running search was started; 0 once it is stopped.
+extern uint32_t searchStartTime;
+
+// The hand-over between the two threads: the engine thread waits on
+// startSignal, confirms through startedSignal and sets stoppedSignal whenever
+// it is idle. The main thread touches the position and the search tables only
+// after a wait on stoppedSignal has returned.
+extern Event startSignal;
+extern Event stoppedSignal;
+extern Event startedSignal;
+
+// Milliseconds since the process started.
+uint32_t ProcessClock();
 
 void EngineThread();
+// Starts the engine thread (once, at start-up) and waits for its end at "quit".
+void LaunchEngineThread();
+void JoinEngineThread();
+
 void StartEngine(uint8_t depth);
 void StopEngine();
 void StopEngineConditional();

@@ -1,2 +1,10 @@
-// Placeholder until this subsystem lands.
-int main() { return 0; }
+#include <csignal>
+#include "shell/commandloop.h"
+
+int main() {
+    // xboard interrupts its engines with SIGINT; this engine reads its
+    // commands in order and needs no interruption.
+    std::signal(SIGINT, SIG_IGN);
+    CommandLoop();
+    return 0;
+}

@@ -1,0 +1,184 @@
+#include "shell/report.h"
+
+#include <cstdio>
+#include <cstring>
+#include "board/keys.h"
+#include "board/log.h"
+#include "board/makemove.h"
+#include "board/movetext.h"
+#include "board/plyrecord.h"
+#include "board/position.h"
+#include "movegen/legality.h"
+#include "search/hashtable.h"
+#include "shell/engine.h"
+#include "shell/timecontrol.h"
+
+namespace {
+
+constexpr int MATE_IN_ONE_SCORE = 8099;
+constexpr int MATE_SCORE_THRESHOLD = 8050;
+
+// Game ends caused by the engine's own move, by the side now to move.
+const char* ResultAfterMove(int score) {
+    int white = pos.sideToMove == WHITE;
+    if (score == MATE_IN_ONE_SCORE) return white ? "0-1 {Pelmot mates 1}\n" : "1-0 {Pelmot mates 1}\n";
+    if (score > MATE_SCORE_THRESHOLD) {
+        const HashEntry* entry = ProbeHash();
+        if (entry && EntryMove(entry) == MOVE_MATE)
+            return white ? "0-1 {Pelmot mates 1#}\n" : "1-0 {Pelmot mates 1#}\n";
+        return nullptr;
+    }
+    switch (DrawTest(2)) {
+    case MOVE_REPETITION: return "1/2-1/2 {Draw by 3 fold repetition (22)}\n";
+    case MOVE_FIFTY: return "1/2-1/2 {Draw by 50 moves rule (33)}\n";
+    case MOVE_NO_MATERIAL: return "1/2-1/2 {Draw by insufficient material to mate (44)}\n";
+    default: return nullptr;
+    }
+}
+
+// The expected reply from the table, made on the board and searched while
+// the opponent thinks.
+void StartPondering() {
+    const HashEntry* entry = ProbeHash();
+    Move reply = entry ? EntryMove(entry) : MOVE_NONE;
+    // A colliding entry may hold a move of another position.
+    if (reply == MOVE_NONE || IsSpecialMove(reply) || !IsLegalMove(reply)) {
+        LogLine("- NO ponder move");
+        return;
+    }
+    SaveSnapshot(&ponderRecord);
+    engineState = Pondering;
+    ponderMove = reply;
+    TrimHistoryForGameMove();
+    currentPly = &ponderRecord;
+    MakeMove(reply, &ponderRecord);
+    currentPly = plyRecords;
+    StartEngine(128);
+    char text[8];
+    MoveToText(text, reply);
+    LogLine("-ponder move: %s", text);
+}
+
+}  // namespace
+
+void RefreshGameSnapshot() {
+    gameEpSquare = pos.epSquare;
+    gameCastleRights = pos.castleRights;
+    gameKingSq[0] = pos.kingSq[WHITE];
+    gameKingSq[1] = pos.kingSq[BLACK];
+    // Taken from the position rather than toggled, so that a ponder hit
+    // (whose move is on the board without having been applied) keeps it right.
+    gameSideToMove = pos.sideToMove;
+    std::memcpy(gameBoard, pos.board, sizeof gameBoard);
+}
+
+bool ApplyGameMove(Move move) {
+    if (move == MOVE_NONE) return false;
+    TrimHistoryForGameMove();
+    MakeMove(move, currentPly);
+    switch (KindOfMove(move)) {
+    case KIND_CASTLE_BLACK_SHORT: pos.kingSq[BLACK] = SQ_G8; pos.castleRights &= ~(CASTLE_BLACK_SHORT | CASTLE_BLACK_LONG); break;
+    case KIND_CASTLE_WHITE_SHORT: pos.kingSq[WHITE] = SQ_G1; pos.castleRights &= ~(CASTLE_WHITE_SHORT | CASTLE_WHITE_LONG); break;
+    case KIND_CASTLE_BLACK_LONG: pos.kingSq[BLACK] = SQ_C8; pos.castleRights &= ~(CASTLE_BLACK_SHORT | CASTLE_BLACK_LONG); break;
+    case KIND_CASTLE_WHITE_LONG: pos.kingSq[WHITE] = SQ_C1; pos.castleRights &= ~(CASTLE_WHITE_SHORT | CASTLE_WHITE_LONG); break;
+    default: break;
+    }
+    RefreshGameSnapshot();
+    std::memset(historyTable, 0, sizeof historyTable);
+    LogLine("%x %x", static_cast<uint32_t>(pos.hashKey >> 32), static_cast<uint32_t>(pos.hashKey));
+    return true;
+}
+
+bool PlayBookMove() {
+    const HashEntry* entry = ProbeHash();
+    if (entry && EntryStamp(entry) == 0) {
+        Move move = EntryMove(entry);
+        // The table may hold a colliding entry of another position.
+        if (move != MOVE_NONE && !IsSpecialMove(move) && IsLegalMove(move)) {
+            ApplyGameMove(move);
+            char text[8];
+            MoveToText(text, move);
+            std::printf("move %s\n", text);
+            LogLine("-M: move(book): %s", text);
+            lastMoveFromBook = 1;
+            engineState = Waiting;
+            return true;
+        }
+    }
+    if (lastMoveFromBook) {
+        lastMoveFromBook = 0;
+        timeBudget = FirstMoveOutOfBookBudget(timeBudget);
+    }
+    return false;
+}
+
+const char* ResultBeforeMove(Move result, int sideToMove) {
+    switch (result) {
+    case MOVE_STALEMATE: return "1/2-1/2 {Draw by stalemate (1)}\n";
+    case MOVE_REPETITION: return "1/2-1/2 {Draw by 3 fold repetition (2)}\n";
+    case MOVE_FIFTY: return "1/2-1/2 {Draw by 50 moves rule (3)}\n";
+    case MOVE_NO_MATERIAL: return "1/2-1/2 {Draw by insufficient material to mate (4)}\n";
+    case MOVE_MATE: return sideToMove == WHITE ? "0-1 {Pelmot mated 0}\n" : "1-0 {Pelmot mated 0}\n";
+    default: return nullptr;
+    }
+}
+
+void ReportEngineMove() {
+    bool hit = engineState.load() == Pondering;
+    if (!hit) {
+        engineState = Thinking;
+        StartEngine(128);
+    }
+    engineState = Thinking;
+    LogLine("M-WAIT %u", ProcessClock());
+    uint64_t wait = timeBudget;
+    if (hit) {
+        // Time spent pondering on the right move counts against this move.
+        long long left = static_cast<long long>(searchStartTime) + timeBudget - ProcessClock();
+        wait = left > 0 ? static_cast<uint64_t>(left) : 0;
+    }
+    stoppedSignal.WaitFor(wait);
+    StopEngineConditional();
+
+    Move result = moveStack[0].move;
+    int score = moveStack[0].score;
+    const char* resultLine = nullptr;
+    bool moved = false;
+    if (IsSpecialMove(result)) {
+        resultLine = ResultBeforeMove(result, pos.sideToMove);
+        if (!resultLine) LogLine("-M: search returned no move (special move %04x)", static_cast<unsigned>(result));
+    } else if (result == MOVE_NONE) {
+        LogLine("-M: search returned no move");
+    } else if (!IsLegalMove(result)) {
+        char text[8];
+        MoveToText(text, result);
+        LogLine("-M: search returned an illegal move: %s", text);
+    } else {
+        ApplyGameMove(result);
+        char text[8];
+        MoveToText(text, result);
+        std::printf("move %s\n", text);
+        LogLine("move %s\tscore: %d", text, score);
+        resultLine = ResultAfterMove(score);
+        moved = true;
+    }
+    engineState = Waiting;
+    if (resultLine) {
+        std::fputs(resultLine, stdout);
+        LogLine("- NO ponder move");
+        return;
+    }
+    if (!moved || !ponderEnabled.load()) {
+        LogLine("- NO ponder move");
+        return;
+    }
+    StartPondering();
+}
+
+void TakeBackPonderMove() {
+    if (ponderMove == MOVE_NONE) return;
+    currentPly = &ponderRecord;
+    UnmakeMove(ponderMove, &ponderRecord);
+    ponderMove = MOVE_NONE;
+    currentPly = plyRecords;
+}
