@@ -1,3 +1,47 @@
-// Placeholder until this subsystem lands.
+// Consistency check of the global position against its derived state.
 #include "board/invariants.h"
-const char* CheckPositionInvariants() { return nullptr; }
+
+#include "board/tables.h"
+
+const char* CheckPositionInvariants() {
+    Bitboard colour[2] = {0, 0};
+    int total = 0, pieces[2] = {0, 0}, pawns[2] = {0, 0};
+    for (int sq = 0; sq < 64; ++sq) {
+        const int code = pos.board[sq];
+        if (code > B_KING) return "board holds an unknown piece code";
+        for (int c = W_PAWN; c <= B_QUEEN; ++c)
+            if (((pos.pieceBB[c] & squareBit[sq]) != 0) != (code == c))
+                return "board and piece bitboards disagree";
+        if (code == EMPTY) continue;
+        const int side = SideOf(code);
+        colour[side] |= squareBit[sq];
+        if (KindOf(code) == KING) {
+            if (pos.kingSq[side] != sq) return "king on the board is not on its king square";
+            continue;
+        }
+        total += MATERIAL_UNITS[code];
+        if (KindOf(code) == PAWN)
+            ++pawns[side];
+        else
+            pieces[side] += MATERIAL_UNITS[code];
+    }
+    for (int side = BLACK; side <= WHITE; ++side) {
+        const int king = pos.kingSq[side];
+        if (king != SQ_NONE && (king > 63 || pos.board[king] != CodeOf(KING, side)))
+            return "king square does not hold that side's king";
+        if (pos.colourBB[side] != colour[side]) return "colour set is not the union of its pieces";
+    }
+    if (pos.occupied != (pos.colourBB[BLACK] | pos.colourBB[WHITE])) return "occupied is not the union of the colour sets";
+    if (pos.occFiles != RotateFiles(pos.occupied)) return "file rotation out of date";
+    if (pos.occDiagA1H8 != RotateDiagA1H8(pos.occupied)) return "a1-h8 rotation out of date";
+    if (pos.occDiagA8H1 != RotateDiagA8H1(pos.occupied)) return "a8-h1 rotation out of date";
+    if (pos.totalMaterial != total) return "totalMaterial disagrees with the board";
+    for (int side = BLACK; side <= WHITE; ++side) {
+        if (pos.pieceMaterial[side] != pieces[side]) return "pieceMaterial disagrees with the board";
+        if (pos.pawnCount[side] != pawns[side]) return "pawnCount disagrees with the board";
+    }
+    if (historyTop < positionHistory || historyTop >= positionHistory + HISTORY_SIZE)
+        return "historyTop outside the history";
+    if (historyTop->key != pos.hashKey) return "top history entry does not hold hashKey";
+    return nullptr;
+}

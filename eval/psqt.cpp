@@ -186,12 +186,14 @@ constexpr int16_t emptySquare[64] = {};
 }  // namespace
 
 const int16_t* pstByKind[7][MATERIAL_INDEX_LIMIT];
+uint8_t pawnTableOf[MATERIAL_INDEX_LIMIT];
 
 void InitPieceSquareTables() {
     for (int m = 0; m < MATERIAL_INDEX_LIMIT; ++m) {
         const bool opening = m >= 71;
         pstByKind[KING][m] = opening ? king71Up : m >= 47 ? king47To70 : m >= 15 ? king15To46 : king0To14;
         pstByKind[PAWN][m] = opening ? pawn71Up : m >= 63 ? pawn63To70 : m >= 15 ? pawn15To62 : pawn0To14;
+        pawnTableOf[m] = opening ? 0 : m >= 63 ? 1 : m >= 15 ? 2 : 3;
         pstByKind[KNIGHT][m] = opening ? knight71Up : knight0To70;
         pstByKind[BISHOP][m] = opening ? bishop71Up : bishop0To70;
         pstByKind[ROOK][m] = opening ? rook71Up : rook0To70;
