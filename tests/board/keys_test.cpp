@@ -34,21 +34,6 @@ void KnightCycle() {
 
 }  // namespace
 
-TEST(KeyTable, FixedDistinctAndWellMixed) {
-    // Every key distinct and non-zero; roughly half the bits set overall.
-    long bits = 0;
-    for (int a = 0; a < 13 * 64; ++a) {
-        const uint64_t key = keyTable[a / 64][a % 64];
-        EXPECT_NE(key, 0u);
-        bits += __builtin_popcountll(key);
-        for (int b = 0; b < a; ++b) ASSERT_NE(key, keyTable[b / 64][b % 64]);
-    }
-    EXPECT_NEAR(static_cast<double>(bits) / (13 * 64 * 64), 0.5, 0.02);
-    // Pinned so that stored keys (book, position files) stay valid.
-    EXPECT_EQ(keyTable[0][0], MakeKeyTable().keys[0][0]);
-    static_assert(keyTable[1][0] != keyTable[1][1]);
-}
-
 TEST_F(Keys, RepetitionNeedsTheRequestedNumberOfEarlierOccurrences) {
     EXPECT_EQ(DrawTest(1), MOVE_NONE);  // fresh set-up: count 0
     KnightCycle();
