@@ -19,6 +19,13 @@ struct GameFileError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Move count of the header word.
+int GameMoveCount(const GameRecord& game);
+// Result text and code from a header word; raises "WRONG RESULT" for result
+// bits 0 and "WRONG MOVE COUNT" for a count above GAME_MAX_MOVES.
+void SetGameResult(GameRecord& game, uint16_t header);
+
+// False at the end of the file, also for a record cut off by it.
 bool ReadGame(GameRecord& game, std::FILE* stream);
 void WriteGame(const GameRecord& game, std::FILE* stream);
 bool GamesEqual(const GameRecord& a, const GameRecord& b);

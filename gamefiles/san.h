@@ -3,7 +3,12 @@
 
 #include "board/types.h"
 
+// The move the text names in the current position, or 0 when the text names
+// no legal move there. The position is left as it was.
 Move ParseSan(const char* text);
+// The same reading without the final legality test: the move the notation
+// describes, which may be illegal (the PGN reader reports those itself).
+Move ReadSanMove(const char* text);
 Move ResolveSanSource(const char* text, int to, Bitboard mask);
 Move ParseSanCoordinates(const char* text);
 int PromotionKindOf(char letter);
