@@ -1,13 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "board/fen.h"
+#include "board/makemove.h"
+#include "board/plyrecord.h"
 #include "board/tables.h"
 #include "eval/evaluate.h"
 #include "eval/psqt.h"
+#include "movegen/legality.h"
 
 namespace {
 
@@ -252,6 +257,49 @@ TEST_F(Evaluation, PawnCacheGivesTheFreshScore) {
     ClearPawnHashTable();
     i = 0;
     for (const char* fen : {rich, poorer, poorest}) EXPECT_EQ(Eval(fen), fresh[i++]) << fen;
+}
+
+// Random games: at every position the score with the cache as the game
+// left it equals the score computed afresh, and the pawn-structure score of
+// the turned, colour-swapped position is the negation.
+TEST_F(Evaluation, RandomGamesScoreTheSameWithAndWithoutThePawnCache) {
+    const char* starts[] = {
+        START_FEN,
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
+        "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -",
+        "r1bq1rk1/pp2ppbp/2np1np1/8/3NP3/2N1BP2/PPPQ2PP/R3KB1R w KQ -",
+    };
+    std::mt19937 random(2024);
+    std::vector<PlyRecord> records(200);
+    std::vector<std::string> seen;
+    int positions = 0;
+    for (const char* start : starts) {
+        ClearPawnHashTable();
+        for (int game = 0; game < 25; ++game) {
+            Place(start);
+            for (int ply = 0; ply < 200; ++ply) {
+                const int cached = Evaluate();
+                pawnHashTable[pos.pawnKey & (PAWN_HASH_SIZE - 1)] = 0;
+                char fen[96];
+                GetFen(fen);
+                ASSERT_EQ(Evaluate(), cached) << fen;
+                ++positions;
+                if (ply % 16 == 5) seen.push_back(fen);
+                Move legal[256];
+                const int count = GenerateLegalMoves(legal);
+                if (count == 0) break;
+                SaveSnapshot(&records[ply]);
+                MakeMove(legal[random() % count], &records[ply]);
+            }
+        }
+    }
+    EXPECT_GT(positions, 5000);
+    for (const std::string& fen : seen) {
+        Place(fen.c_str());
+        const int score = PawnStructureScore();
+        Place(Turned(fen.c_str()).c_str());
+        EXPECT_EQ(PawnStructureScore(), -score) << fen;
+    }
 }
 
 }  // namespace
