@@ -12,16 +12,17 @@ using PvTest = SearchTest;
 
 Move M(int from, int to) { return BuildMove(from, to, KIND_QUIET); }
 
-// Stores each move as the table move of the position it is played from.
-void StoreLine(const std::vector<Move>& line, Move last = MOVE_NONE) {
+// Stores each move as the table move of the position it is played from; a
+// deeper store replaces an earlier one of the same position.
+void StoreLine(const std::vector<Move>& line, Move last = MOVE_NONE, int depth = 5) {
     int ply = 0;
     for (Move move : line) {
-        StoreHash(5, BOUND_EXACT, 0, move);
+        StoreHash(depth, BOUND_EXACT, 0, move);
         SaveSnapshot(plyRecords + ply);
         MakeMove(move, plyRecords + ply);
         ++ply;
     }
-    if (last != MOVE_NONE) StoreHash(5, BOUND_EXACT, 0, last);
+    if (last != MOVE_NONE) StoreHash(depth, BOUND_EXACT, 0, last);
     while (ply > 0) {
         --ply;
         UnmakeMove(line[ply], plyRecords + ply);
@@ -47,13 +48,13 @@ TEST_F(PvTest, EndsWithResultTexts) {
     Setup("6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -");
     StoreLine({M(SQ_D1, SQ_D8)}, MOVE_MATE);
     EXPECT_EQ(Pv(5), "d1d8 # ");
-    StoreLine({M(SQ_D1, SQ_D8)}, MOVE_STALEMATE);
+    StoreLine({M(SQ_D1, SQ_D8)}, MOVE_STALEMATE, 6);
     EXPECT_EQ(Pv(5), "d1d8 1/2 - 1/2 (stalemate)");
-    StoreLine({M(SQ_D1, SQ_D8)}, MOVE_REPETITION);
+    StoreLine({M(SQ_D1, SQ_D8)}, MOVE_REPETITION, 7);
     EXPECT_EQ(Pv(5), "d1d8 1/2 - 1/2 (repetition)");
-    StoreLine({M(SQ_D1, SQ_D8)}, MOVE_NULL);
+    StoreLine({M(SQ_D1, SQ_D8)}, MOVE_NULL, 8);
     EXPECT_EQ(Pv(5), "d1d8 NULL");
-    StoreLine({M(SQ_D1, SQ_D8)}, MOVE_FIFTY);
+    StoreLine({M(SQ_D1, SQ_D8)}, MOVE_FIFTY, 9);
     EXPECT_EQ(Pv(5), "d1d8 ERROR");
 }
 
