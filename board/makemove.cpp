@@ -1,4 +1,344 @@
-// Placeholder until this subsystem lands.
+// Make and unmake on the hot path of the search: every field of the position
+// is updated incrementally, and unmake restores what the node's snapshot holds
+// and repairs the rest by move kind.
 #include "board/makemove.h"
-void MakeMove(Move, PlyRecord*) {}
-void UnmakeMove(Move, PlyRecord*) {}
+
+#include "board/keys.h"
+#include "board/position.h"
+#include "board/tables.h"
+
+namespace {
+
+// XOR of the keys of every right in a set of castling rights (bits 1, 2, 8, 16).
+inline uint64_t CastleKeys(unsigned rights) {
+    uint64_t key = 0;
+    if (rights & CASTLE_WHITE_SHORT) key ^= keyTable[0][SQ_G1];
+    if (rights & CASTLE_WHITE_LONG) key ^= keyTable[0][SQ_C1];
+    if (rights & CASTLE_BLACK_SHORT) key ^= keyTable[0][SQ_G8];
+    if (rights & CASTLE_BLACK_LONG) key ^= keyTable[0][SQ_C8];
+    return key;
+}
+
+// Rights lost by any capture on a corner square.
+constexpr uint16_t CornerRights(int sq) {
+    return sq == SQ_A8 ? CASTLE_BLACK_LONG
+         : sq == SQ_H8 ? CASTLE_BLACK_SHORT
+         : sq == SQ_A1 ? CASTLE_WHITE_LONG
+         : sq == SQ_H1 ? CASTLE_WHITE_SHORT : 0;
+}
+
+// Rights lost when a rook of the side leaves its corner.
+constexpr uint16_t RookLeavesRights(int side, int sq) {
+    return side == WHITE ? (sq == SQ_A1 ? CASTLE_WHITE_LONG : sq == SQ_H1 ? CASTLE_WHITE_SHORT : 0)
+                         : (sq == SQ_A8 ? CASTLE_BLACK_LONG : sq == SQ_H8 ? CASTLE_BLACK_SHORT : 0);
+}
+
+constexpr uint16_t SIDE_RIGHTS[2] = {CASTLE_BLACK_SHORT | CASTLE_BLACK_LONG,
+                                     CASTLE_WHITE_SHORT | CASTLE_WHITE_LONG};
+
+inline void DropRights(uint16_t lost) {
+    lost &= pos.castleRights;
+    if (lost) {
+        pos.castleRights ^= lost;
+        pos.hashKey ^= CastleKeys(lost);
+    }
+}
+
+// Promotion piece kind by the low two bits of the move kind.
+constexpr int PROMOTION_KIND[4] = {QUEEN, KNIGHT, ROOK, BISHOP};
+
+struct CastleSquares {
+    uint8_t kingFrom, kingTo, rookFrom, rookTo;
+};
+// Indexed by move kind - 12.
+constexpr CastleSquares CASTLE_SQUARES[4] = {
+    {SQ_E8, SQ_G8, SQ_H8, SQ_F8},
+    {SQ_E1, SQ_G1, SQ_H1, SQ_F1},
+    {SQ_E8, SQ_C8, SQ_A8, SQ_D8},
+    {SQ_E1, SQ_C1, SQ_A1, SQ_D1},
+};
+
+constexpr Bitboard Bit(int sq) { return Bitboard{1} << (63 - sq); }
+
+inline void ToggleRotated(int sq) {
+    pos.occFiles ^= squareBitFiles[sq];
+    pos.occDiagA1H8 ^= squareBitA1H8[sq];
+    pos.occDiagA8H1 ^= squareBitA8H1[sq];
+}
+inline void SetRotated(int sq) {
+    pos.occFiles |= squareBitFiles[sq];
+    pos.occDiagA1H8 |= squareBitA1H8[sq];
+    pos.occDiagA8H1 |= squareBitA8H1[sq];
+}
+
+inline void MovePiece(int from, int to, int side, uint16_t& count, PlyRecord* record) {
+    ToggleRotated(from);  // from is occupied: the toggle clears it
+    const int piece = pos.board[from];
+    const Bitboard fromTo = Bit(from) | Bit(to);
+    const uint64_t* keys = keyTable[piece];
+    switch (KindOf(piece)) {
+    case PAWN: {
+        count = 0;
+        record->movedPieceSnapshot = pos.pieceBB[piece];
+        pos.pieceBB[piece] ^= fromTo;
+        int passed = -1;
+        if (side == WHITE && from == to + 16) passed = to + 8;
+        else if (side == BLACK && from == to - 16) passed = to - 8;
+        if (passed >= 0) {
+            pos.epSquare = static_cast<uint8_t>(passed);
+            pos.hashKey ^= keyTable[0][passed];
+            pos.pawnKey ^= static_cast<uint32_t>(keyTable[0][passed]);
+        }
+        const uint64_t delta = keys[from] ^ keys[to];
+        pos.hashKey ^= delta;
+        pos.pawnKey ^= static_cast<uint32_t>(delta);
+        break;
+    }
+    case ROOK:
+        DropRights(RookLeavesRights(side, from));
+        [[fallthrough]];
+    case KNIGHT:
+    case BISHOP:
+    case QUEEN:
+        record->movedPieceSnapshot = pos.pieceBB[piece];
+        pos.pieceBB[piece] ^= fromTo;
+        pos.hashKey ^= keys[from] ^ keys[to];
+        break;
+    default:  // king
+        pos.kingSq[side] = static_cast<uint8_t>(to);
+        pos.hashKey ^= keys[from] ^ keys[to];
+        DropRights(SIDE_RIGHTS[side]);
+        break;
+    }
+    pos.board[to] = pos.board[from];
+    pos.board[from] = EMPTY;
+    pos.colourBB[side] ^= fromTo;
+    pos.occupied = pos.colourBB[0] | pos.colourBB[1];
+}
+
+// Removes the enemy piece standing on to (captures and capturing promotions).
+inline int RemoveCaptured(int to, int opponent, PlyRecord* record) {
+    const int captured = pos.board[to];
+    record->capturedPiece = static_cast<uint8_t>(captured);
+    pos.pieceBB[captured] ^= Bit(to);
+    pos.colourBB[opponent] ^= Bit(to);
+    pos.hashKey ^= keyTable[captured][to];
+    if (pos.castleRights) DropRights(CornerRights(to));
+    return captured;
+}
+
+}  // namespace
+
+void MakeMove(Move move, PlyRecord* record) {
+    const int kind = KindOfMove(move);
+    if (kind == KIND_SPECIAL) throw SpecialMoveError{};
+    const int from = FromOf(move), to = ToOf(move);
+    const int s = pos.sideToMove, o = s ^ 1;
+
+    historyTop->move = move;
+    if (pos.epSquare) {
+        const uint64_t key = keyTable[0][pos.epSquare];
+        pos.hashKey ^= key;
+        pos.pawnKey ^= static_cast<uint32_t>(key);
+        pos.epSquare = 0;
+    }
+    const uint16_t previousCount = historyTop->reversiblePlies;
+    HistoryEntry* entry = ++historyTop;
+    uint16_t count = 0;
+
+    switch (kind) {
+    case KIND_QUIET:
+        count = static_cast<uint16_t>(previousCount + 1);
+        SetRotated(to);
+        MovePiece(from, to, s, count, record);
+        break;
+    case KIND_CAPTURE: {
+        const int units = MATERIAL_UNITS[pos.board[to]];
+        const int captured = RemoveCaptured(to, o, record);
+        record->materialChange = static_cast<int8_t>(-units);
+        pos.totalMaterial = static_cast<uint8_t>(pos.totalMaterial - units);
+        if (KindOf(captured) == PAWN) {
+            pos.pawnCount[o]--;
+            pos.pawnKey ^= static_cast<uint32_t>(keyTable[captured][to]);
+        } else {
+            pos.pieceMaterial[o] = static_cast<uint8_t>(pos.pieceMaterial[o] - units);
+        }
+        MovePiece(from, to, s, count, record);
+        break;
+    }
+    case KIND_EN_PASSANT: {
+        const int cs = s == WHITE ? to + 8 : to - 8;
+        const int pawn = pos.board[from];
+        const int captured = pos.board[cs];
+        record->movedPieceSnapshot = pos.pieceBB[pawn];
+        record->capturedPiece = static_cast<uint8_t>(captured);
+        record->materialChange = -1;
+        pos.board[to] = pos.board[from];
+        pos.board[from] = EMPTY;
+        pos.board[cs] = EMPTY;
+        pos.totalMaterial--;
+        pos.pawnCount[o]--;
+        const uint64_t delta = keyTable[pawn][to] ^ keyTable[pawn][from] ^ keyTable[captured][cs];
+        pos.hashKey ^= delta;
+        pos.pawnKey ^= static_cast<uint32_t>(delta);
+        pos.pieceBB[captured] ^= Bit(cs);
+        pos.colourBB[o] ^= Bit(cs);
+        const Bitboard fromTo = Bit(from) | Bit(to);
+        pos.pieceBB[pawn] ^= fromTo;
+        pos.colourBB[s] ^= fromTo;
+        pos.occupied = pos.colourBB[0] | pos.colourBB[1];
+        pos.occFiles ^= squareBitFiles[from] ^ epMaskFiles[to];
+        pos.occDiagA1H8 ^= squareBitA1H8[from] ^ epMaskA1H8[to];
+        pos.occDiagA8H1 ^= squareBitA8H1[from] ^ epMaskA8H1[to];
+        break;
+    }
+    case KIND_CASTLE_BLACK_SHORT:
+    case KIND_CASTLE_WHITE_SHORT:
+    case KIND_CASTLE_BLACK_LONG:
+    case KIND_CASTLE_WHITE_LONG: {
+        const CastleSquares& c = CASTLE_SQUARES[kind - 12];
+        const int king = CodeOf(KING, s), rook = CodeOf(ROOK, s);
+        DropRights(SIDE_RIGHTS[s]);
+        pos.kingSq[s] = c.kingTo;
+        pos.hashKey ^= keyTable[king][c.kingFrom] ^ keyTable[king][c.kingTo] ^
+                       keyTable[rook][c.rookFrom] ^ keyTable[rook][c.rookTo];
+        pos.board[c.kingFrom] = EMPTY;
+        pos.board[c.rookFrom] = EMPTY;
+        pos.board[c.kingTo] = static_cast<PieceCode>(king);
+        pos.board[c.rookTo] = static_cast<PieceCode>(rook);
+        pos.pieceBB[rook] ^= Bit(c.rookFrom) | Bit(c.rookTo);
+        pos.colourBB[s] ^= Bit(c.kingFrom) | Bit(c.kingTo) | Bit(c.rookFrom) | Bit(c.rookTo);
+        pos.occupied = pos.colourBB[0] | pos.colourBB[1];
+        ToggleRotated(c.kingFrom);
+        ToggleRotated(c.kingTo);
+        ToggleRotated(c.rookFrom);
+        ToggleRotated(c.rookTo);
+        break;
+    }
+    default: {  // promotions, kinds 4..11
+        const int pawn = CodeOf(PAWN, s);
+        const int promoted = CodeOf(PROMOTION_KIND[kind & 3], s);
+        const int promotedUnits = MATERIAL_UNITS[promoted];
+        int change = promotedUnits - 1;
+        pos.pieceMaterial[s] = static_cast<uint8_t>(pos.pieceMaterial[s] + promotedUnits);
+        if (kind < KIND_CAPTURE_PROMO_QUEEN) {
+            SetRotated(to);
+        } else {
+            const int capturedUnits = MATERIAL_UNITS[pos.board[to]];
+            RemoveCaptured(to, o, record);
+            pos.pieceMaterial[o] = static_cast<uint8_t>(pos.pieceMaterial[o] - capturedUnits);
+            change -= capturedUnits;
+        }
+        record->materialChange = static_cast<int8_t>(change);
+        pos.totalMaterial = static_cast<uint8_t>(pos.totalMaterial + change);
+        ToggleRotated(from);
+        record->movedPieceSnapshot = pos.pieceBB[pawn];
+        pos.board[from] = EMPTY;
+        pos.board[to] = static_cast<PieceCode>(promoted);
+        pos.pawnKey ^= static_cast<uint32_t>(keyTable[pawn][from]);
+        pos.hashKey ^= keyTable[promoted][to] ^ keyTable[pawn][from];
+        pos.pawnCount[s]--;
+        pos.pieceBB[promoted] |= Bit(to);
+        pos.pieceBB[pawn] ^= Bit(from);
+        pos.colourBB[s] ^= Bit(from) | Bit(to);
+        pos.occupied = pos.colourBB[0] | pos.colourBB[1];
+        break;
+    }
+    }
+
+    pos.sideToMove = o;
+    entry->key = pos.hashKey;
+    entry->reversiblePlies = count;
+}
+
+void UnmakeMove(Move move, PlyRecord* record) {
+    const int kind = KindOfMove(move);
+    if (kind == KIND_SPECIAL) throw SpecialMoveError{};
+    const int from = FromOf(move), to = ToOf(move);
+    const int s = pos.sideToMove ^ 1, o = s ^ 1;
+
+    pos.occFiles = record->occFilesSnapshot;
+    pos.occDiagA1H8 = record->occDiagA1H8Snapshot;
+    pos.occDiagA8H1 = record->occDiagA8H1Snapshot;
+    pos.occupied = record->occupiedSnapshot;
+    pos.colourBB[s] = record->sideOccupiedSnapshot;
+    pos.epSquare = record->epSnapshot;
+    pos.hashKey = record->keySnapshot;
+    pos.pawnKey = record->pawnKeySnapshot;
+    pos.sideToMove = s;
+
+    switch (kind) {
+    case KIND_QUIET:
+        pos.castleRights = record->castleSnapshot;
+        if (to == pos.kingSq[s]) pos.kingSq[s] = static_cast<uint8_t>(from);
+        else pos.pieceBB[pos.board[to]] = record->movedPieceSnapshot;
+        pos.board[from] = pos.board[to];
+        pos.board[to] = EMPTY;
+        break;
+    case KIND_CAPTURE: {
+        const int captured = record->capturedPiece;
+        pos.castleRights = record->castleSnapshot;
+        pos.totalMaterial = static_cast<uint8_t>(pos.totalMaterial - record->materialChange);
+        if (KindOf(captured) == PAWN) pos.pawnCount[o]++;
+        else pos.pieceMaterial[o] = static_cast<uint8_t>(pos.pieceMaterial[o] - record->materialChange);
+        pos.pieceBB[captured] |= Bit(to);
+        pos.colourBB[o] |= Bit(to);
+        if (to == pos.kingSq[s]) pos.kingSq[s] = static_cast<uint8_t>(from);
+        else pos.pieceBB[pos.board[to]] = record->movedPieceSnapshot;
+        pos.board[from] = pos.board[to];
+        pos.board[to] = static_cast<PieceCode>(captured);
+        break;
+    }
+    case KIND_EN_PASSANT: {
+        const int cs = s == WHITE ? to + 8 : to - 8;
+        const int captured = record->capturedPiece;
+        const int pawn = pos.board[to];
+        pos.board[from] = pos.board[to];
+        pos.board[to] = EMPTY;
+        pos.totalMaterial++;
+        pos.pawnCount[o]++;
+        pos.board[cs] = static_cast<PieceCode>(captured);
+        pos.colourBB[o] |= Bit(cs);
+        pos.pieceBB[captured] |= Bit(cs);
+        pos.pieceBB[pawn] = record->movedPieceSnapshot;
+        break;
+    }
+    case KIND_CASTLE_BLACK_SHORT:
+    case KIND_CASTLE_WHITE_SHORT:
+    case KIND_CASTLE_BLACK_LONG:
+    case KIND_CASTLE_WHITE_LONG: {
+        const CastleSquares& c = CASTLE_SQUARES[kind - 12];
+        const int rook = CodeOf(ROOK, s);
+        pos.castleRights = record->castleSnapshot;
+        pos.kingSq[s] = c.kingFrom;
+        pos.board[c.kingFrom] = CodeOf(KING, s);
+        pos.board[c.rookFrom] = static_cast<PieceCode>(rook);
+        pos.board[c.kingTo] = EMPTY;
+        pos.board[c.rookTo] = EMPTY;
+        pos.pieceBB[rook] ^= Bit(c.rookFrom) | Bit(c.rookTo);
+        break;
+    }
+    default: {  // promotions, kinds 4..11
+        const int pawn = CodeOf(PAWN, s);
+        const int promoted = pos.board[to];
+        pos.pieceMaterial[s] = static_cast<uint8_t>(pos.pieceMaterial[s] - MATERIAL_UNITS[promoted]);
+        pos.totalMaterial = static_cast<uint8_t>(pos.totalMaterial - record->materialChange);
+        pos.pawnCount[s]++;
+        pos.board[from] = static_cast<PieceCode>(pawn);
+        pos.pieceBB[pawn] = record->movedPieceSnapshot;
+        pos.pieceBB[promoted] ^= Bit(to);
+        if (kind < KIND_CAPTURE_PROMO_QUEEN) {
+            pos.board[to] = EMPTY;
+        } else {
+            const int captured = record->capturedPiece;
+            pos.castleRights = record->castleSnapshot;
+            pos.pieceBB[captured] |= Bit(to);
+            pos.colourBB[o] |= Bit(to);
+            pos.pieceMaterial[o] = static_cast<uint8_t>(pos.pieceMaterial[o] + MATERIAL_UNITS[captured]);
+            pos.board[to] = static_cast<PieceCode>(captured);
+        }
+        break;
+    }
+    }
+    historyTop--;
+}

@@ -1,5 +1,172 @@
-// Placeholder until this subsystem lands.
+// The full and the capture generators. The order of the sections and of the
+// squares within them is observable (the search breaks score ties by list
+// position), so it is fixed: pieces and destinations from h1 towards a8.
 #include "movegen/generate.h"
-static ScoredMove* None(ScoredMove* list) { return list; }
-const GeneratorFn GenerateMoves[2] = {None, None};
-const GeneratorFn GenerateCaptures[2] = {None, None};
+
+#include "movegen/emit.h"
+
+using namespace movegen;
+
+namespace {
+
+// Pawn captures in one direction: en passant, captures with promotion, then
+// the other captures. Shared by both generators.
+template <int Side, int Delta>
+ScoredMove* PawnCaptures(ScoredMove* list, Bitboard targets, Bitboard enemy) {
+    using G = PawnGeometry<Side>;
+    if (!targets) return list;
+    const int ep = pos.epSquare;
+    // A set-up may leave an en-passant square that no double step produced;
+    // only a real one, with the enemy pawn behind it, is offered.
+    if (ep != 0 && (targets & squareBit[ep]) && RowOf(ep) == G::EP_ROW &&
+        pos.board[ep + G::PUSH] == CodeOf(PAWN, Side ^ 1))
+        list = Emit(list, ep + Delta, ep, KIND_EN_PASSANT, -9500);
+    for (Bitboard b = targets & enemy & G::PROMOTION_RANK; b; b &= b - 1) {
+        const int to = FirstSquare(b);
+        list = EmitPromotions(list, to + Delta, to, true, pieceValue[pos.board[to]]);
+    }
+    for (Bitboard b = targets & enemy & ~G::PROMOTION_RANK; b; b &= b - 1) {
+        const int to = FirstSquare(b);
+        list = Emit(list, to + Delta, to, KIND_CAPTURE, pieceValue[pos.board[to]] - 9600);
+    }
+    return list;
+}
+
+template <int Side>
+ScoredMove* BothPawnCaptures(ScoredMove* list, Bitboard enemy) {
+    using G = PawnGeometry<Side>;
+    const Bitboard pawns = pos.pieceBB[CodeOf(PAWN, Side)];
+    list = PawnCaptures<Side, G::TOWARD_A>(list, G::CaptureTowardA(pawns), enemy);
+    return PawnCaptures<Side, G::TOWARD_H>(list, G::CaptureTowardH(pawns), enemy);
+}
+
+// Attacks of one piece kind from a square with the current occupancy.
+template <int Kind> inline Bitboard AttacksFrom(int sq) {
+    if constexpr (Kind == KNIGHT) return knightAttacks[sq];
+    else if constexpr (Kind == BISHOP) return BishopAttacks(sq);
+    else if constexpr (Kind == ROOK) return RookAttacks(sq);
+    else if constexpr (Kind == QUEEN) return QueenAttacks(sq);
+    else return kingAttacks[sq];
+}
+
+constexpr int WorthOf(int kind) {
+    return kind == KNIGHT ? 310 : kind == BISHOP ? 315 : kind == ROOK ? 500 : kind == QUEEN ? 950 : 2000;
+}
+
+// Captures of one piece from one square; with Filter only those scoring at
+// least -10000 (the capture generator drops losing and even exchanges).
+template <int Side, int Kind, bool Filter>
+inline ScoredMove* PieceCaptures(ScoredMove* list, int from, Bitboard captures, Bitboard rs, Bitboard ds) {
+    constexpr int piece = CodeOf(Kind, Side);
+    for (; captures; captures &= captures - 1) {
+        const int to = FirstSquare(captures);
+        const int score = CaptureScore<WorthOf(Kind)>(piece, from, to, rs, ds);
+        if (!Filter || static_cast<int16_t>(score) >= -10000) list = Emit(list, from, to, KIND_CAPTURE, score);
+    }
+    return list;
+}
+
+inline ScoredMove* QuietMoves(ScoredMove* list, int from, Bitboard targets) {
+    for (; targets; targets &= targets - 1) list = Emit(list, from, FirstSquare(targets), KIND_QUIET, -30000);
+    return list;
+}
+
+// Every piece of one kind: its captures, then (full generator) its quiet moves.
+template <int Side, int Kind, bool CapturesOnly>
+ScoredMove* PieceMoves(ScoredMove* list, Bitboard own, Bitboard enemy, Bitboard rs, Bitboard ds) {
+    for (Bitboard pieces = pos.pieceBB[CodeOf(Kind, Side)]; pieces; pieces &= pieces - 1) {
+        const int from = FirstSquare(pieces);
+        const Bitboard targets = AttacksFrom<Kind>(from) & ~own;
+        list = PieceCaptures<Side, Kind, CapturesOnly>(list, from, targets & enemy, rs, ds);
+        if (!CapturesOnly) list = QuietMoves(list, from, targets & ~pos.occupied);
+    }
+    return list;
+}
+
+template <int Side, bool CapturesOnly>
+ScoredMove* KingMoves(ScoredMove* list, Bitboard own, Bitboard enemy, Bitboard rs, Bitboard ds) {
+    const int from = pos.kingSq[Side];
+    if (from >= 64) return list;
+    const Bitboard targets = kingAttacks[from] & ~KingZone(Side ^ 1) & ~own;
+    list = PieceCaptures<Side, KING, CapturesOnly>(list, from, targets & enemy, rs, ds);
+    if (!CapturesOnly) list = QuietMoves(list, from, targets & ~pos.occupied);
+    return list;
+}
+
+template <int Side>
+ScoredMove* Castling(ScoredMove* list) {
+    const unsigned rights = pos.castleRights;
+    if (!rights) return list;
+    constexpr int king = CodeOf(KING, Side), rook = CodeOf(ROOK, Side);
+    constexpr int e = Side == WHITE ? SQ_E1 : SQ_E8;
+    // Rights without the king and rook in place can only come from a set-up;
+    // castling then would corrupt the board.
+    if (pos.board[e] != king) return list;
+    constexpr unsigned shortRight = Side == WHITE ? CASTLE_WHITE_SHORT : CASTLE_BLACK_SHORT;
+    constexpr unsigned longRight = Side == WHITE ? CASTLE_WHITE_LONG : CASTLE_BLACK_LONG;
+    const PieceCode* b = pos.board;
+    if ((rights & shortRight) && b[e + 1] == EMPTY && b[e + 2] == EMPTY && b[e + 3] == rook)
+        list = Emit(list, e, e + 2, Side == WHITE ? KIND_CASTLE_WHITE_SHORT : KIND_CASTLE_BLACK_SHORT, -29000);
+    if ((rights & longRight) && b[e - 1] == EMPTY && b[e - 2] == EMPTY && b[e - 3] == EMPTY && b[e - 4] == rook)
+        list = Emit(list, e, e - 2, Side == WHITE ? KIND_CASTLE_WHITE_LONG : KIND_CASTLE_BLACK_LONG, -29500);
+    return list;
+}
+
+template <int Side>
+ScoredMove* GenerateMovesOf(ScoredMove* list) {
+    using G = PawnGeometry<Side>;
+    const Bitboard rs = RookSliders(), ds = DiagonalSliders();
+    const Bitboard own = pos.colourBB[Side];
+    // The enemy king is never a target: only a broken set-up could offer it.
+    const Bitboard enemy = pos.colourBB[Side ^ 1] & ~KingBit(Side ^ 1);
+
+    list = BothPawnCaptures<Side>(list, enemy);
+    list = PieceMoves<Side, KNIGHT, false>(list, own, enemy, rs, ds);
+    list = PieceMoves<Side, QUEEN, false>(list, own, enemy, rs, ds);
+    list = PieceMoves<Side, ROOK, false>(list, own, enemy, rs, ds);
+    list = PieceMoves<Side, BISHOP, false>(list, own, enemy, rs, ds);
+
+    const Bitboard empty = ~pos.occupied;
+    const Bitboard steps = G::Push(pos.pieceBB[CodeOf(PAWN, Side)]) & empty;
+    for (Bitboard b = steps & G::PROMOTION_RANK; b; b &= b - 1) {
+        const int to = FirstSquare(b);
+        list = EmitPromotions(list, to + G::PUSH, to, false, 0);
+    }
+    for (Bitboard b = G::Push(steps & G::DOUBLE_STEP_RANK) & empty; b; b &= b - 1) {
+        const int to = FirstSquare(b);
+        list = Emit(list, to + 2 * G::PUSH, to, KIND_QUIET, -30000);
+    }
+    for (Bitboard b = steps & ~G::PROMOTION_RANK; b; b &= b - 1) {
+        const int to = FirstSquare(b);
+        list = Emit(list, to + G::PUSH, to, KIND_QUIET, -30000);
+    }
+
+    list = KingMoves<Side, false>(list, own, enemy, rs, ds);
+    return Castling<Side>(list);
+}
+
+template <int Side>
+ScoredMove* GenerateCapturesOf(ScoredMove* list) {
+    using G = PawnGeometry<Side>;
+    const Bitboard rs = RookSliders(), ds = DiagonalSliders();
+    const Bitboard own = pos.colourBB[Side];
+    const Bitboard enemy = pos.colourBB[Side ^ 1] & ~KingBit(Side ^ 1);
+
+    list = BothPawnCaptures<Side>(list, enemy);
+    constexpr int pawn = CodeOf(PAWN, Side);
+    for (Bitboard b = G::Push(pos.pieceBB[pawn]) & ~pos.occupied & G::PROMOTION_RANK; b; b &= b - 1) {
+        const int to = FirstSquare(b);
+        const int16_t score = StaticExchange(pawn, to + G::PUSH, to, rs, ds);
+        if (score >= -10000) list = Emit(list, to + G::PUSH, to, KIND_PROMO_QUEEN, score);
+    }
+    list = PieceMoves<Side, KNIGHT, true>(list, own, enemy, rs, ds);
+    list = PieceMoves<Side, BISHOP, true>(list, own, enemy, rs, ds);
+    list = PieceMoves<Side, ROOK, true>(list, own, enemy, rs, ds);
+    list = PieceMoves<Side, QUEEN, true>(list, own, enemy, rs, ds);
+    return KingMoves<Side, true>(list, own, enemy, rs, ds);
+}
+
+}  // namespace
+
+const GeneratorFn GenerateMoves[2] = {GenerateMovesOf<BLACK>, GenerateMovesOf<WHITE>};
+const GeneratorFn GenerateCaptures[2] = {GenerateCapturesOf<BLACK>, GenerateCapturesOf<WHITE>};

@@ -1,0 +1,88 @@
+// Pieces shared by the three generators: the colour-dependent geometry of
+// pawns, the writing of entries and the capture rule. Internal to movegen.
+#pragma once
+
+#include "board/position.h"
+#include "board/tables.h"
+#include "movegen/movelist.h"
+
+namespace movegen {
+
+constexpr Bitboard FILE_A = 0x8080808080808080ULL;
+constexpr Bitboard FILE_H = 0x0101010101010101ULL;
+constexpr Bitboard RANK_8 = 0xFF00000000000000ULL;
+constexpr Bitboard RANK_6 = 0x0000FF0000000000ULL;
+constexpr Bitboard RANK_3 = 0x0000000000FF0000ULL;
+constexpr Bitboard RANK_1 = 0x00000000000000FFULL;
+
+// Pawn geometry of one colour. Deltas are from-square minus to-square.
+template <int Side> struct PawnGeometry;
+
+template <> struct PawnGeometry<WHITE> {
+    static constexpr int PUSH = 8;
+    static constexpr int TOWARD_A = 9;  // capture toward the a-file
+    static constexpr int TOWARD_H = 7;
+    static constexpr Bitboard PROMOTION_RANK = RANK_8;
+    static constexpr Bitboard DOUBLE_STEP_RANK = RANK_3;  // first step of a double step lands here
+    static constexpr int EP_ROW = 2;                      // row of en-passant squares it may capture on
+    static Bitboard Push(Bitboard b) { return b << 8; }
+    static Bitboard CaptureTowardA(Bitboard b) { return (b & ~FILE_A) << 9; }
+    static Bitboard CaptureTowardH(Bitboard b) { return (b & ~FILE_H) << 7; }
+};
+
+template <> struct PawnGeometry<BLACK> {
+    static constexpr int PUSH = -8;
+    static constexpr int TOWARD_A = -7;
+    static constexpr int TOWARD_H = -9;
+    static constexpr Bitboard PROMOTION_RANK = RANK_1;
+    static constexpr Bitboard DOUBLE_STEP_RANK = RANK_6;
+    static constexpr int EP_ROW = 5;
+    static Bitboard Push(Bitboard b) { return b >> 8; }
+    static Bitboard CaptureTowardA(Bitboard b) { return (b & ~FILE_A) >> 7; }
+    static Bitboard CaptureTowardH(Bitboard b) { return (b & ~FILE_H) >> 9; }
+};
+
+inline ScoredMove* Emit(ScoredMove* list, int from, int to, int kind, int score) {
+    list->score = static_cast<int16_t>(score);
+    list->move = BuildMove(from, to, kind);
+    return list + 1;
+}
+
+// The four promotion entries in their fixed order queen, knight, rook,
+// bishop; base is the victim's value for a capture, 0 for a push.
+inline ScoredMove* EmitPromotions(ScoredMove* list, int from, int to, bool capture, int base) {
+    const int kind = capture ? KIND_CAPTURE_PROMO_QUEEN : KIND_PROMO_QUEEN;
+    list = Emit(list, from, to, kind, base - 9401);
+    list = Emit(list, from, to, kind + 1, base - 30005);
+    list = Emit(list, from, to, kind + 2, base - 30025);
+    return Emit(list, from, to, kind + 3, base - 30050);
+}
+
+// Square bit of a side's king, empty when the side has none.
+inline Bitboard KingBit(int side) {
+    const int k = pos.kingSq[side];
+    return k < 64 ? squareBit[k] : 0;
+}
+// Squares next to a side's king, empty when the side has none.
+inline Bitboard KingZone(int side) {
+    const int k = pos.kingSq[side];
+    return k < 64 ? kingAttacks[k] : 0;
+}
+
+inline Bitboard RookSliders() {
+    return pos.pieceBB[W_ROOK] | pos.pieceBB[B_ROOK] | pos.pieceBB[W_QUEEN] | pos.pieceBB[B_QUEEN];
+}
+inline Bitboard DiagonalSliders() {
+    return pos.pieceBB[W_BISHOP] | pos.pieceBB[B_BISHOP] | pos.pieceBB[W_QUEEN] | pos.pieceBB[B_QUEEN];
+}
+
+// Capture rule of a knight, bishop, rook, queen or king worth Worth: the
+// exchange is evaluated only when the victim is clearly cheaper.
+template <int Worth>
+inline int CaptureScore(int piece, int from, int to, Bitboard rookSliders, Bitboard diagonalSliders) {
+    const int victim = pieceValue[pos.board[to]];
+    if (victim < Worth - 50) return StaticExchange(piece, from, to, rookSliders, diagonalSliders);
+    return victim - Worth - 9500;
+}
+
+}  // namespace movegen

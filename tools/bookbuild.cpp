@@ -1,0 +1,212 @@
+// pelmot-bookbuild SOURCE OUTPUT: turns the readable opening lines into the
+// binary book the engine loads. Every move must be legal where it is played;
+// any fault stops the build and no book is written.
+//
+// Source format: one opening line per text line, moves in standard algebraic
+// notation from the start position, move numbers optional ("1.e4 e5 2.Nf3").
+// "#" starts a comment; blank lines are skipped. A move must be written the
+// way a PGN writer would: no redundant disambiguation, castling as O-O/O-O-O.
+// Check, mate and annotation marks (+ # ! ?) are ignored.
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "board/fen.h"
+#include "board/makemove.h"
+#include "board/plyrecord.h"
+#include "board/position.h"
+#include "board/tables.h"
+#include "gamefiles/book.h"
+#include "gamefiles/setboard.h"
+#include "movegen/legality.h"
+
+namespace {
+
+bool IsCaptureKind(int kind) { return kind == KIND_CAPTURE || kind == KIND_EN_PASSANT || (kind >= 8 && kind <= 11); }
+
+char SquareFile(int sq) { return static_cast<char>('a' + ColumnOf(sq)); }
+char SquareRank(int sq) { return static_cast<char>('8' - RowOf(sq)); }
+
+// Standard algebraic text of a legal move among the legal moves of the position.
+std::string SanOf(Move move, const Move* legal, int count) {
+    const int from = FromOf(move), to = ToOf(move), kind = KindOfMove(move);
+    if (IsCastling(move)) return ColumnOf(to) == 6 ? "O-O" : "O-O-O";
+    const int piece = pos.board[from];
+    std::string text;
+    if (KindOf(piece) == PAWN) {
+        if (IsCaptureKind(kind)) {
+            text += SquareFile(from);
+            text += 'x';
+        }
+        text += SquareFile(to);
+        text += SquareRank(to);
+        if (IsPromotion(move)) {
+            static constexpr char promoted[4] = {'Q', 'N', 'R', 'B'};
+            text += '=';
+            text += promoted[(kind - 4) & 3];
+        }
+        return text;
+    }
+    text += "  NBRQK"[KindOf(piece)];
+    bool rival = false, sameFile = false, sameRank = false;
+    for (int i = 0; i < count; ++i) {
+        const int other = FromOf(legal[i]);
+        if (legal[i] == move || ToOf(legal[i]) != to || pos.board[other] != piece) continue;
+        rival = true;
+        sameFile |= ColumnOf(other) == ColumnOf(from);
+        sameRank |= RowOf(other) == RowOf(from);
+    }
+    if (rival) {
+        if (!sameFile) {
+            text += SquareFile(from);
+        } else if (!sameRank) {
+            text += SquareRank(from);
+        } else {
+            text += SquareFile(from);
+            text += SquareRank(from);
+        }
+    }
+    if (IsCaptureKind(kind)) text += 'x';
+    text += SquareFile(to);
+    text += SquareRank(to);
+    return text;
+}
+
+// Drops a leading move number ("12." or "12...") and trailing marks.
+std::string MoveTextOf(std::string token) {
+    size_t digits = 0;
+    while (digits < token.size() && token[digits] >= '0' && token[digits] <= '9') ++digits;
+    if (digits > 0 && digits < token.size() && token[digits] == '.') {
+        size_t end = digits;
+        while (end < token.size() && token[end] == '.') ++end;
+        token.erase(0, end);
+    }
+    while (!token.empty() && std::strchr("+#!?", token.back())) token.pop_back();
+    return token;
+}
+
+struct SourceLine {
+    int lineNumber;
+    std::vector<Move> moves;
+};
+
+// Plays one source line from the start position, turning its text into moves.
+// The position is restored before returning.
+bool ReadOpeningLine(const char* sourceName, int lineNumber, const std::string& text, SourceLine& out) {
+    std::istringstream tokens(text);
+    std::string token;
+    bool ok = true;
+    while (ok && tokens >> token) {
+        const std::string san = MoveTextOf(token);
+        if (san.empty()) continue;
+        if (static_cast<int>(out.moves.size()) == BOOK_MAX_LINE) {
+            std::fprintf(stderr, "%s:%d: more than %d moves in one line\n", sourceName, lineNumber, BOOK_MAX_LINE);
+            ok = false;
+            break;
+        }
+        Move legal[256];
+        const int count = GenerateLegalMoves(legal);
+        Move found = MOVE_NONE;
+        for (int i = 0; i < count; ++i) {
+            if (SanOf(legal[i], legal, count) == san) found = legal[i];
+        }
+        if (found == MOVE_NONE) {
+            std::string choices;
+            for (int i = 0; i < count; ++i) {
+                choices += ' ';
+                choices += SanOf(legal[i], legal, count);
+            }
+            std::fprintf(stderr, "%s:%d: \"%s\" (ply %zu) is not a legal move here; legal moves:%s\n", sourceName,
+                         lineNumber, token.c_str(), out.moves.size() + 1, choices.c_str());
+            ok = false;
+            break;
+        }
+        SaveSnapshot(currentPly);
+        MakeMove(found, currentPly);
+        ++currentPly;
+        out.moves.push_back(found);
+    }
+    for (size_t i = out.moves.size(); i-- > 0;) {
+        --currentPly;
+        UnmakeMove(out.moves[i], currentPly);
+    }
+    return ok;
+}
+
+bool WriteBook(const char* outputName, const std::vector<SourceLine>& lines) {
+    std::ofstream out(outputName, std::ios::binary | std::ios::trunc);
+    out << lines.size() << '\n';
+    for (const SourceLine& line : lines) {
+        out.put(static_cast<char>(line.moves.size()));
+        for (Move move : line.moves) {
+            out.put(static_cast<char>(move & 0xFF));
+            out.put(static_cast<char>(move >> 8));
+        }
+    }
+    out.close();
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: pelmot-bookbuild SOURCE OUTPUT\n");
+        return 2;
+    }
+    const char* sourceName = argv[1];
+    const char* outputName = argv[2];
+    std::ifstream source(sourceName);
+    if (!source) {
+        std::fprintf(stderr, "%s: cannot open\n", sourceName);
+        return 1;
+    }
+    InitTables();
+    if (!SetBoard(START_FEN, false)) {
+        std::fprintf(stderr, "cannot set up the start position\n");
+        return 1;
+    }
+
+    std::vector<SourceLine> lines;
+    std::string text;
+    int lineNumber = 0, faults = 0;
+    size_t plies = 0;
+    while (std::getline(source, text)) {
+        ++lineNumber;
+        const size_t comment = text.find('#');
+        if (comment != std::string::npos) text.erase(comment);
+        SourceLine line{lineNumber, {}};
+        if (!ReadOpeningLine(sourceName, lineNumber, text, line)) {
+            ++faults;
+            continue;
+        }
+        if (line.moves.empty()) continue;
+        plies += line.moves.size();
+        lines.push_back(std::move(line));
+    }
+    if (faults > 0) {
+        std::fprintf(stderr, "%s: %d faulty line(s); no book written\n", sourceName, faults);
+        return 1;
+    }
+    if (lines.empty()) {
+        std::fprintf(stderr, "%s: no opening lines\n", sourceName);
+        return 1;
+    }
+    if (!WriteBook(outputName, lines)) {
+        std::fprintf(stderr, "%s: cannot write\n", outputName);
+        std::remove(outputName);
+        return 1;
+    }
+    // The engine's own loader must accept what was written.
+    if (!SetBoard(START_FEN, false) || !BookLoad(outputName)) {
+        std::fprintf(stderr, "%s: the engine does not load the written book\n", outputName);
+        std::remove(outputName);
+        return 1;
+    }
+    std::printf("%s: %zu lines, %zu plies\n", outputName, lines.size(), plies);
+    return 0;
+}
