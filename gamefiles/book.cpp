@@ -67,7 +67,7 @@ uint64_t StartPositionKey() {
 }
 
 bool BookAddLine(const Move* moves, int n) {
-    if (n < 0 || n > BOOK_MAX_LINE || currentPly + n >= plyRecords + PLY_RECORDS) return false;
+    if (n < 0 || n > BOOK_MAX_LINE || (currentPly - plyRecords) + n >= PLY_RECORDS) return false;
     // Making moves writes the played move into the current history entry;
     // the set-up position must look untouched afterwards.
     const HistoryEntry base = *historyTop;

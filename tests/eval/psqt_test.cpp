@@ -29,6 +29,7 @@ TEST_F(PieceSquare, SelectionChangesExactlyAtEachBoundary) {
     EXPECT_EQ(King(70), 0);
     EXPECT_EQ(King(71), 4);
     EXPECT_EQ(King(191), 4);
+    EXPECT_EQ(King(255), 4);  // more material than the tables cover
 
     EXPECT_EQ(Pawn(0), 72);
     EXPECT_EQ(Pawn(14), 72);
@@ -55,11 +56,6 @@ TEST_F(PieceSquare, SelectionChangesExactlyAtEachBoundary) {
     }
 }
 
-TEST_F(PieceSquare, MaterialAboveTheTablesUsesTheLastEntry) {
-    EXPECT_EQ(PstValue(W_KING, SQ_A8, 250), PstValue(W_KING, SQ_A8, 191));
-    EXPECT_EQ(PstValue(B_PAWN, SQ_H2, 255), PstValue(B_PAWN, SQ_H2, 191));
-}
-
 TEST_F(PieceSquare, BlackPiecesReadTheSquareTurnedAndKingsTheirOwn) {
     EXPECT_EQ(PstValue(W_KNIGHT, SQ_E4, 78), 17);
     EXPECT_EQ(PstValue(B_KNIGHT, SQ_E5, 78), 17);
@@ -75,19 +71,6 @@ TEST_F(PieceSquare, BlackPiecesReadTheSquareTurnedAndKingsTheirOwn) {
     // A black pawn on e7 reads e2's entry, pawn on d2 reads e7's.
     EXPECT_EQ(PstValue(B_PAWN, SQ_E7, 78), -9);
     EXPECT_EQ(PstValue(B_PAWN, SQ_D2, 78), 40);
-}
-
-TEST_F(PieceSquare, InitialPositionAndRooksOffUseTheExpectedPhases) {
-    // m = 58: King 47-70 (e1 -3), Pawn 15-62 (d4 20), pieces their 0-70 tables.
-    EXPECT_EQ(PstValue(W_KING, SQ_E1, 58), -3);
-    EXPECT_EQ(PstValue(W_PAWN, SQ_D4, 58), 20);
-    EXPECT_EQ(PstValue(W_KNIGHT, SQ_E4, 58), 15);
-    EXPECT_EQ(PstValue(W_KING, SQ_E1, 78), -6);
-    EXPECT_EQ(PstValue(W_PAWN, SQ_D4, 78), 12);
-}
-
-TEST_F(PieceSquare, AnEmptySquareIsWorthNothing) {
-    for (int m : {0, 78, 191}) EXPECT_EQ(PstValue(EMPTY, SQ_E4, m), 0);
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ protected:
     }
 };
 
-TEST_F(HashTableTest, FieldsReadBackAsStored) {
+TEST_F(HashTableTest, FieldsReadBackAsStoredUntilCleared) {
     StoreHash(9, BOUND_LOWER, -123, MOVE_1);
     const HashEntry* e = ProbeHash();
     ASSERT_NE(e, nullptr);
@@ -48,17 +48,17 @@ TEST_F(HashTableTest, FieldsReadBackAsStored) {
     EXPECT_EQ(EntryStamp(e), 1);
     EXPECT_EQ(EntryScore(e), -123);
     EXPECT_EQ(e, &Bucket().slot[0]);
-}
 
-TEST_F(HashTableTest, ScoreExtremesRoundTrip) {
-    StoreHash(3, BOUND_EXACT, -8190, MOVE_1);
+    StoreHash(10, BOUND_EXACT, -8190, MOVE_1);
     EXPECT_EQ(ProbeHash()->word2 >> 18, 0u);
     EXPECT_EQ(EntryScore(ProbeHash()), -8190);
-    StoreHash(4, BOUND_EXACT, 8190, MOVE_1);
+    StoreHash(11, BOUND_EXACT, 8190, MOVE_1);
     EXPECT_EQ(EntryScore(ProbeHash()), 8190);
-    StoreHash(5, BOUND_EXACT, 1 - MATE_SCORE, MOVE_MATE);
+    StoreHash(12, BOUND_EXACT, 1 - MATE_SCORE, MOVE_MATE);
     EXPECT_EQ(EntryScore(ProbeHash()), 1 - MATE_SCORE);
     EXPECT_EQ(EntryMove(ProbeHash()), MOVE_MATE);
+    ClearHashTable();
+    EXPECT_EQ(ProbeHash(), nullptr);
 }
 
 TEST_F(HashTableTest, DepthAboveTheFieldSaturatesWithoutTouchingTheBound) {
@@ -191,16 +191,6 @@ TEST_F(HashTableTest, ProbeTakesTheFirstMatchingSlot) {
     Select(KEY_A, WHITE);
     EXPECT_EQ(ProbeHash(), &Bucket().slot[1]);
     EXPECT_EQ(EntryScore(ProbeHash()), 1);
-}
-
-TEST_F(HashTableTest, ClearEmptiesEverything) {
-    Store(KEY_A, 5, BOUND_EXACT, 1, MOVE_1);
-    Select(KEY_A, BLACK);
-    StoreHash(5, BOUND_EXACT, 1, MOVE_1);
-    ClearHashTable();
-    EXPECT_EQ(ProbeHash(), nullptr);
-    Select(KEY_A, WHITE);
-    EXPECT_EQ(ProbeHash(), nullptr);
 }
 
 }  // namespace
