@@ -1,5 +1,5 @@
 // Static evaluation: king placement and shelter, pawn structure (cached by
-// pawn key), pieces, material imbalance and king safety. Every colour-specific
+// pawn key), pieces, material imbalance and king safety. Every colour-dependent
 // term is written once for White's view and instantiated for both sides; the
 // sum is kept in 16 bits as the score scale demands.
 #include "eval/evaluate.h"
