@@ -71,6 +71,7 @@ ScoredMove* GenerateEvasionsOf(ScoredMove* list, const CheckInfo* info) {
     constexpr int Them = Side ^ 1;
     const int k = pos.kingSq[Side];
     const Bitboard checkers = info->checkers;
+    if (k >= 64 || !checkers) return list;  // only a side with a king can be in check
     Bitboard block = 0;
 
     if (!(checkers & (checkers - 1))) {

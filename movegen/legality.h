@@ -7,12 +7,13 @@
 bool KingAttackedAfterMove(Move move, int side);
 using CastlingPathFn = bool (*)(Move move);
 extern const CastlingPathFn CastlingPathAttacked[2];
-// True when move is a pseudo-legal move of the side to move.
+// True when move is a pseudo-legal knight, bishop, rook, queen or king move
+// (kind 0 or 1) of the side to move; pawn moves and castling answer false.
 bool IsPseudoLegal(Move move);
 
 // Fills out with every legal move of the side to move (at most 256) and
-// returns the count. Uses the record at currentPly for its trial moves and
-// leaves the position and currentPly as they were.
+// returns the count, in generator order. Makes its trial moves with a record
+// of its own, so the position, currentPly and the records are left as they were.
 int GenerateLegalMoves(Move* out);
 // True when move is one of the legal moves of the current position. Front-end
 // moves, book moves and table moves are checked with this before they are made.
