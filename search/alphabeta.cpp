@@ -86,8 +86,9 @@ ScoredMove* NextMove(MovePicker& picker) {
     std::swap(*cursor, *best);
     if (cursor->score >= HISTORY_STAGE_SCORE) return cursor;
 
-    // The rest of the list goes by history key. A list too long for the
-    // record's keys keeps the score order instead.
+    // The rest of the list goes by history key. While more entries remain
+    // than the record has keys for, picks go on by score (every entry is
+    // still searched); the history order takes over once they fit.
     if (end - cursor > ORDERING_KEYS) return cursor;
     uint32_t* const keys = record->orderingKeys;
     const uint32_t* const counters = historyTable[picker.side];

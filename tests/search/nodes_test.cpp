@@ -6,7 +6,6 @@
 
 #include "board/position.h"
 #include "eval/evaluate.h"
-#include "movegen/evasions.h"
 #include "search/hashtable.h"
 #include "search_fixture.h"
 
@@ -50,13 +49,6 @@ TEST_F(NodeTest, QuiescenceScoresAMateAtItsPlyAndStoresIt) {
     EXPECT_EQ(EntryScore(entry), -8093);
 }
 
-TEST_F(NodeTest, QuiescenceWinsHangingMaterial) {
-    Setup("4k3/8/8/3q4/8/8/8/3RK3 w - -");
-    const int standPat = Evaluate();
-    const int score = AtPly(1, moveStack, [] { return Quiescence(0, 1, -8190, 8190); });
-    EXPECT_GT(score, standPat + 800);
-}
-
 TEST_F(NodeTest, AlphaBetaScoresMateAndStalemateByPly) {
     Setup("rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq -");
     EXPECT_EQ(AtPly(4, moveStack, [] { return AlphaBeta(3, 4, -8190, 8190, 1); }), 4 - 8100);
@@ -84,18 +76,6 @@ TEST_F(NodeTest, NodesWithoutRoomReturnTheStaticValue) {
     EXPECT_EQ(AtPly(3, moveStack, [] { return AlphaBeta(6, 3, -8190, 8190, 1); }), value);
     historyTop = top;
     EXPECT_EQ(nodeCount, 0u);
-}
-
-TEST_F(NodeTest, DeepLinesStayInsideTheRecords) {
-    // Long checking sequences push the check extension; quiescence at the
-    // last records must neither search nor step past them.
-    Setup("6k1/5p2/6pQ/8/8/8/5PPP/q5K1 w - -");
-    const int score = AtPly(120, moveStack, [] { return AlphaBeta(8, 120, -8190, 8190, 1); });
-    EXPECT_GT(score, -8190);
-    EXPECT_LT(score, 8190);
-    Setup("6k1/5p2/6pQ/8/8/8/5PPP/q5K1 w - -");
-    const int leaf = AtPly(PLY_RECORDS - 1, moveStack, [] { return Quiescence(0, PLY_RECORDS - 1, -8190, 8190); });
-    EXPECT_GT(leaf, -8190);
 }
 
 TEST_F(NodeTest, PickerVisitsEveryMoveOfALongQuietList) {
@@ -126,26 +106,6 @@ TEST_F(NodeTest, PickerVisitsEveryMoveOfALongQuietList) {
     EXPECT_EQ(order[9], -9009);
     EXPECT_EQ(std::memcmp(next.data(), plyRecords + 6, sizeof(PlyRecord)), 0);
     std::memset(plyRecords + 6, 0, sizeof(PlyRecord));
-    std::memset(historyTable, 0, sizeof historyTable);
-}
-
-TEST_F(NodeTest, PickerOrdersQuietMovesByHistory) {
-    Setup(START_FEN);
-    PlyRecord* const record = plyRecords + 5;
-    const Move a = BuildMove(SQ_B1, SQ_C3, KIND_QUIET), b = BuildMove(SQ_G1, SQ_F3, KIND_QUIET),
-               c = BuildMove(SQ_E2, SQ_E4, KIND_QUIET);
-    moveStack[0] = {-30000, a};
-    moveStack[1] = {-30000, b};
-    moveStack[2] = {-30000, c};
-    historyTable[1][b & 0xFFF] = 50;
-    historyTable[1][c & 0xFFF] = 10;
-    record->listEnd = moveStack + 3;
-    MovePicker picker;
-    StartPicker(picker, record, moveStack, 1);
-    EXPECT_EQ(NextMove(picker)->move, b);
-    EXPECT_EQ(NextMove(picker)->move, c);
-    EXPECT_EQ(NextMove(picker)->move, a);
-    EXPECT_EQ(NextMove(picker), nullptr);
     std::memset(historyTable, 0, sizeof historyTable);
 }
 

@@ -50,11 +50,7 @@ TEST_F(PvTest, EndsWithResultTexts) {
     EXPECT_EQ(Pv(5), "d1d8 # ");
     StoreLine({M(SQ_D1, SQ_D8)}, MOVE_STALEMATE, 6);
     EXPECT_EQ(Pv(5), "d1d8 1/2 - 1/2 (stalemate)");
-    StoreLine({M(SQ_D1, SQ_D8)}, MOVE_REPETITION, 7);
-    EXPECT_EQ(Pv(5), "d1d8 1/2 - 1/2 (repetition)");
-    StoreLine({M(SQ_D1, SQ_D8)}, MOVE_NULL, 8);
-    EXPECT_EQ(Pv(5), "d1d8 NULL");
-    StoreLine({M(SQ_D1, SQ_D8)}, MOVE_FIFTY, 9);
+    StoreLine({M(SQ_D1, SQ_D8)}, MOVE_FIFTY, 7);
     EXPECT_EQ(Pv(5), "d1d8 ERROR");
 }
 
