@@ -23,11 +23,19 @@ namespace {
 PlyRecord gameRecords[GAME_MAX_MOVES + 1];
 ScoredMove generated[256];
 
-// The echo of the movetext is collected here and leads the next log line.
+// The echo of a game is collected here and written to the log in one piece
+// after the game: the same text as line by line, with one flush per game. The
+// movetext has no line end of its own; the next game's first line ends it.
 std::string pendingEcho;
 
 void EchoLine(const char* text) {
-    LogLine("%s%s", pendingEcho.c_str(), text);
+    pendingEcho += text;
+    pendingEcho += '\n';
+}
+
+void FlushEcho() {
+    if (pendingEcho.empty()) return;
+    LogRaw(pendingEcho.c_str());
     pendingEcho.clear();
 }
 
@@ -140,7 +148,8 @@ bool ReadPgnTags(GameRecord& game, PgnReader& stream) {
             if (n < 510) text[n++] = static_cast<char>(c);
         while (n > 0 && text[n - 1] == '\r') --n;
         text[n] = '\0';
-        LogLine("[%s", text);
+        pendingEcho += '[';
+        EchoLine(text);
         if (StartsWith(text, "Result")) {
             const char* p = text + 6;
             while (*p == ' ') ++p;
@@ -437,17 +446,18 @@ bool ConvertFile(const char* pgnName, const char* gameName, int& total, GameSet&
                 ++counts.converted;
                 ++total;
             }
+            FlushEcho();
             reader.SkipWhitespace();
         }
         std::printf("converted: %d games. (skipped: %d)\n", counts.converted, counts.skipped);
         std::printf("file: %s \t\tfinished\n", pgnName);
-        LogLine("%s<<< OK:\t%s\t>>>", pendingEcho.c_str(), pgnName);
-        pendingEcho.clear();
+        FlushEcho();
+        LogLine("<<< OK:\t%s\t>>>", pgnName);
     } catch (const GameFileError& error) {
         std::printf("converted: %d games. (skipped: %d)\n", counts.converted, counts.skipped);
         std::printf("ERROR: %s file: %s\n", error.what(), pgnName);
-        LogLine("%sconverted: %d\tskipped: %d", pendingEcho.c_str(), counts.converted, counts.skipped);
-        pendingEcho.clear();
+        FlushEcho();
+        LogLine("converted: %d\tskipped: %d", counts.converted, counts.skipped);
         LogLine("ERROR: %s", error.what());
         ok = false;
     }

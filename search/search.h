@@ -3,20 +3,46 @@
 
 #include <atomic>
 #include <cstdint>
-#include "board/types.h"
+#include "board/plyrecord.h"
 
 // Written by the engine shell, read by the search.
 extern std::atomic<uint8_t> stopSearch;  // 1 asks the running search to stop
 extern int maxDepth;                     // deepest iteration allowed
+
+// Written by the search; rootFailState is also read by the engine control
+// while the search runs (extra time after a fail low).
 extern int iterationDepth;
-// Written by the search, read by the engine shell while the search runs:
-// -1 while the root re-searches a fail low, 1 after a fail high, else 0.
-extern std::atomic<int> rootFailState;
+extern std::atomic<int> rootFailState;   // -1 re-searching a fail low, 1 a fail high, 0 otherwise
+extern uint32_t nodeCount;               // moves made by AlphaBeta and SearchRoot in this search
+extern int32_t checkCount[2];            // in-check nodes of each side on the current line
+
+// Half-width of the window around the previous iteration's score.
+constexpr int ASPIRATION_WINDOW = 30;
 
 Move IterativeSearch();
 int16_t SearchRoot(int alpha, int beta);
 int16_t AlphaBeta(int depth, int ply, int alpha, int beta, int allowNull);
 int16_t Quiescence(int qdepth, int ply, int alpha, int beta);
 
-// Clears the history counters and every record's killers (position set-up).
-void ClearSearchTables();
+// Shared by the alpha-beta nodes and the root.
+inline bool StopRequested() { return stopSearch.load(std::memory_order_relaxed) != 0 && iterationDepth > 2; }
+
+// True when a node whose list would start at listStart could run out of
+// move-stack or position-history entries; such a node (like one on the last
+// ply record) returns the static value instead of searching.
+bool NoRoomForChildren(const ScoredMove* listStart);
+
+// Marks the hash move and the killers over a node's list (full-width nodes).
+void MarkHashAndKillers(PlyRecord* record, ScoredMove* start, ScoredMove* end);
+
+// Two-stage move picker of the full-width nodes: highest ordering score
+// first while it is at least -10000, then the quiet stage by history key.
+struct MovePicker {
+    PlyRecord* record;
+    ScoredMove* base;      // entry of ordering key 0 once the quiet stage runs
+    bool historyStage;
+    int side;
+};
+void StartPicker(MovePicker& picker, PlyRecord* record, ScoredMove* start, int side);
+// Swaps the next move to the cursor and returns it; nullptr when the list is done.
+ScoredMove* NextMove(MovePicker& picker);

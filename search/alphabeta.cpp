@@ -1,0 +1,246 @@
+// Full-width alpha-beta search of the inner nodes: fail-soft negamax with
+// null-window re-searches, null-move pruning, internal iterative deepening,
+// a check extension from the second check on a line, and killer and history
+// ordering.
+#include "search/search.h"
+
+#include <utility>
+
+#include "board/keys.h"
+#include "board/makemove.h"
+#include "eval/evaluate.h"
+#include "movegen/evasions.h"
+#include "movegen/generate.h"
+#include "movegen/legality.h"
+#include "movegen/nullmove.h"
+#include "search/hashtable.h"
+
+uint32_t nodeCount = 0;
+int32_t checkCount[2] = {0, 0};
+
+namespace {
+
+// Room one node needs in the move stack. Legal positions have at most 218
+// moves; set-up positions with many promotable pawns and extra queens can
+// have more pseudo-legal entries, so the margin is generous.
+constexpr int NODE_LIST_ROOM = 512;
+
+constexpr int16_t HASH_MOVE_MARK = 30000;
+constexpr int16_t KILLER1_MARK = -9998;
+constexpr int16_t KILLER2_MARK = -9999;
+// Entries scored below this are quiet moves, losing captures, interpositions
+// and minor promotions: they are ordered by the history counters instead.
+constexpr int HISTORY_STAGE_SCORE = -10000;
+
+bool IsQuietOrCastling(Move move) {
+    const int kind = KindOfMove(move);
+    return kind == KIND_QUIET || kind >= KIND_CASTLE_BLACK_SHORT;
+}
+
+}  // namespace
+
+bool NoRoomForChildren(const ScoredMove* listStart) {
+    if (listStart + NODE_LIST_ROOM > moveStack + MOVE_STACK_SIZE) return true;
+    // One entry for the move made here and one for the repetition test's trial entry.
+    return historyTop - positionHistory + 2 >= HISTORY_SIZE;
+}
+
+void MarkHashAndKillers(PlyRecord* record, ScoredMove* start, ScoredMove* end) {
+    for (ScoredMove* entry = start; entry < end; ++entry) {
+        if (entry->move == record->hashMove) entry->score = HASH_MOVE_MARK;
+        else if (entry->move == record->killer1) entry->score = KILLER1_MARK;
+        else if (entry->move == record->killer2) entry->score = KILLER2_MARK;
+    }
+}
+
+void StartPicker(MovePicker& picker, PlyRecord* record, ScoredMove* start, int side) {
+    picker.record = record;
+    picker.base = start;
+    picker.historyStage = false;
+    picker.side = side;
+    record->cursor = start;
+}
+
+ScoredMove* NextMove(MovePicker& picker) {
+    PlyRecord* const record = picker.record;
+    ScoredMove* const cursor = record->cursor;
+    ScoredMove* const end = record->listEnd;
+    if (cursor >= end) return nullptr;
+    record->cursor = cursor + 1;
+
+    if (picker.historyStage) {
+        uint32_t* const keys = record->orderingKeys;
+        const int first = static_cast<int>(cursor - picker.base);
+        const int count = static_cast<int>(end - picker.base);
+        int best = first;
+        for (int i = first + 1; i < count; ++i)
+            if (keys[i] > keys[best]) best = i;
+        std::swap(keys[first], keys[best]);
+        std::swap(*cursor, picker.base[best]);
+        return cursor;
+    }
+
+    ScoredMove* best = cursor;
+    for (ScoredMove* entry = cursor + 1; entry < end; ++entry)
+        if (entry->score > best->score) best = entry;
+    std::swap(*cursor, *best);
+    if (cursor->score >= HISTORY_STAGE_SCORE) return cursor;
+
+    // The rest of the list goes by history key. A list too long for the
+    // record's keys keeps the score order instead.
+    if (end - cursor > ORDERING_KEYS) return cursor;
+    uint32_t* const keys = record->orderingKeys;
+    const uint32_t* const counters = historyTable[picker.side];
+    const int count = static_cast<int>(end - cursor);
+    for (int i = 0; i < count; ++i)
+        keys[i] = counters[cursor[i].move & 0xFFF] + static_cast<uint32_t>(cursor[i].score + 33000);
+    picker.base = cursor;
+    picker.historyStage = true;
+    int bestKey = 0;
+    for (int i = 1; i < count; ++i)
+        if (keys[i] > keys[bestKey]) bestKey = i;
+    std::swap(keys[0], keys[bestKey]);
+    std::swap(*cursor, cursor[bestKey]);
+    return cursor;
+}
+
+int16_t AlphaBeta(int depth, int ply, int alpha, int beta, int allowNull) {
+    PlyRecord* const record = currentPly;
+    ScoredMove* const listStart = record == plyRecords ? moveStack : (record - 1)->listEnd;
+    if (ply >= PLY_RECORDS - 1 || NoRoomForChildren(listStart)) return Evaluate();
+
+    // Table probe; an entry whose move heads for a repetition is not trusted.
+    const bool windowFixed = rootFailState.load(std::memory_order_relaxed) != 0 && depth == iterationDepth;
+    if (const HashEntry* entry = ProbeHash()) {
+        record->hashMove = EntryMove(entry);
+        record->hashDepth = static_cast<uint8_t>(EntryDepth(entry));
+        if (depth <= EntryDepth(entry)) {
+            const int score = EntryScore(entry);
+            const uint32_t bound = EntryBound(entry);
+            record->hashScore = static_cast<int16_t>(score);
+            record->hashBound = bound;
+            if (RepetitionAfterMove(record->hashMove) == 0) {
+                if (bound == BOUND_EXACT) return static_cast<int16_t>(score);
+                if (bound == BOUND_LOWER) {
+                    if (score >= beta) return static_cast<int16_t>(score);
+                    if (!windowFixed && alpha < score) alpha = score;
+                } else {
+                    if (score <= alpha) return static_cast<int16_t>(score);
+                    if (!windowFixed && score < beta) beta = score;
+                }
+            }
+        }
+    } else {
+        record->hashMove = MOVE_NONE;
+        record->hashDepth = 0;
+    }
+
+    int best = -INFINITE_SCORE;
+    uint32_t bound = BOUND_UPPER;
+    int extension = 0;
+    Move bestMove = MOVE_NONE;
+    ComputeCheckInfo(&record->check);
+    const bool inCheck = record->check.checkers != 0;
+    const int side = pos.sideToMove;
+
+    // Null move: a side with pieces that can pass and still stay above beta
+    // is cut without searching its moves.
+    const int material = pos.pieceMaterial[side];
+    if (allowNull && !inCheck && material != 0 && !(material < 6 && depth > 6)) {
+        const int reduction = (material >= 6 && depth >= 7 && material >= 9) ? 3 : 2;
+        if (record->listEnd == nullptr) record->listEnd = listStart;
+        MakeNullMove(record);
+        currentPly = record + 1;
+        currentPly->listEnd = nullptr;
+        int value;
+        if (depth > reduction + 1)
+            value = -AlphaBeta(depth - reduction - 1, ply + 1, -beta, -beta + 1, 0);
+        else
+            value = -Quiescence(0, ply + 1, -beta, -beta + 1);
+        currentPly = record;
+        UnmakeNullMove(record);
+        record->listEnd = nullptr;
+        if (StopRequested()) return -INFINITE_SCORE;
+        if (value >= beta) return static_cast<int16_t>(value);
+    }
+
+    // Internal iterative deepening: a shallow search of this node finds a
+    // move to try first and leaves its scored list for the ordering below.
+    if (record->hashDepth < depth - 2) {
+        AlphaBeta(depth - 2, ply, alpha, beta, allowNull);
+        if (const HashEntry* entry = ProbeHash()) record->hashMove = EntryMove(entry);
+    }
+
+    if (inCheck && checkCount[side]++ != 0) extension = 1;
+    auto leave = [&](int score) {
+        if (inCheck) --checkCount[side];
+        return static_cast<int16_t>(score);
+    };
+
+    if (record->listEnd == nullptr)
+        record->listEnd = inCheck ? GenerateEvasions[side](listStart, &record->check)
+                                  : GenerateMoves[side](listStart);
+    SaveSnapshot(record);
+    MarkHashAndKillers(record, listStart, record->listEnd);
+
+    MovePicker picker;
+    StartPicker(picker, record, listStart, side);
+    while (ScoredMove* entry = NextMove(picker)) {
+        const Move move = entry->move;
+        int score;
+        ++nodeCount;
+        MakeMove(move, record);
+        currentPly = record + 1;
+        if (KingAttackedAfterMove(move, side)) {
+            score = -INFINITE_SCORE;
+        } else if (DrawTest(1) != MOVE_NONE) {
+            score = 0;
+        } else {
+            const int newDepth = depth + extension;
+            currentPly->listEnd = nullptr;
+            if (newDepth < 2 || ply > 126) {
+                score = -Quiescence(0, ply + 1, -beta, -alpha);
+            } else if (bound == BOUND_EXACT) {
+                score = -AlphaBeta(newDepth - 1, ply + 1, -alpha - 1, -alpha, 1);
+                if (alpha < score && score < beta)
+                    score = -AlphaBeta(newDepth - 1, ply + 1, -beta, -alpha, 1);
+            } else {
+                score = -AlphaBeta(newDepth - 1, ply + 1, -beta, -alpha, 1);
+            }
+        }
+        currentPly = record;
+        UnmakeMove(move, record);
+        if (StopRequested()) return leave(best);
+
+        entry->score = static_cast<int16_t>(score);
+        if (score > best) {
+            if (score > alpha) {
+                if (score >= beta) {
+                    if (IsQuietOrCastling(move) && move != record->killer1) {
+                        record->killer2 = record->killer1;
+                        record->killer1 = move;
+                    }
+                    historyTable[side][move & 0xFFF] += static_cast<uint32_t>(depth * depth);
+                    StoreHash(depth, BOUND_LOWER, score, move);
+                    return leave(score);
+                }
+                alpha = score;
+                bound = BOUND_EXACT;
+            }
+            best = score;
+            bestMove = move;
+        }
+    }
+
+    if (best > -INFINITE_SCORE) {
+        StoreHash(depth, bound, best, bestMove);
+        return leave(best);
+    }
+    if (inCheck) {
+        const int mated = ply - MATE_SCORE;
+        StoreHash(depth, BOUND_EXACT, mated, MOVE_MATE);
+        return leave(mated);
+    }
+    StoreHash(depth, BOUND_EXACT, 0, MOVE_STALEMATE);
+    return leave(0);
+}

@@ -1,0 +1,264 @@
+// Iterative deepening with aspiration windows, the root search, the thinking
+// line and the search log.
+#include "search/search.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "board/fen.h"
+#include "board/keys.h"
+#include "board/log.h"
+#include "board/makemove.h"
+#include "board/movetext.h"
+#include "movegen/evasions.h"
+#include "movegen/generate.h"
+#include "movegen/legality.h"
+#include "search/hashtable.h"
+#include "search/pv.h"
+#include "shell/engine.h"
+
+std::atomic<uint8_t> stopSearch{0};
+int maxDepth = 127;
+int iterationDepth = 0;
+std::atomic<int> rootFailState{0};
+
+namespace {
+
+constexpr int ROOT_WINDOW = MATE_SCORE;      // first iteration's window
+constexpr int TRUSTED_ROOT_SCORE = 8000;     // root table scores at or above this are re-searched
+constexpr int CERTAIN_WIN = 8050;
+
+bool IsMateScore(int score) {
+    return score <= iterationDepth - MATE_SCORE || score >= MATE_SCORE - iterationDepth;
+}
+
+bool IsPondering() { return engineState.load(std::memory_order_relaxed) == EngineState::Pondering; }
+
+void PrintThinkingLine(int score) {
+    std::printf("    %d     %.2f     %d     %u  %s\n", iterationDepth,
+                static_cast<double>(static_cast<float>(score) * 0.01f), 0, nodeCount, pvText);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int16_t SearchRoot(int alpha, int beta) {
+    PlyRecord* const record = currentPly;
+    const int depth = iterationDepth;
+    const int side = pos.sideToMove;
+
+    if (const HashEntry* entry = ProbeHash()) {
+        record->hashMove = EntryMove(entry);
+        record->hashDepth = static_cast<uint8_t>(EntryDepth(entry));
+        if (EntryDepth(entry) >= depth) {
+            const int score = EntryScore(entry);
+            const uint32_t bound = EntryBound(entry);
+            record->hashScore = static_cast<int16_t>(score);
+            record->hashBound = bound;
+            const bool cut = bound == BOUND_EXACT || (bound == BOUND_LOWER && score >= beta) ||
+                             (bound == BOUND_UPPER && score <= alpha);
+            if (cut) {
+                if (score < TRUSTED_ROOT_SCORE && RepetitionAfterMove(record->hashMove) == 0)
+                    return static_cast<int16_t>(score);
+            } else if (rootFailState.load(std::memory_order_relaxed) == 0) {
+                if (bound == BOUND_LOWER && alpha < score) alpha = score;
+                if (bound == BOUND_UPPER && score < beta) beta = score;
+            }
+        }
+    } else {
+        record->hashMove = MOVE_NONE;
+        record->hashDepth = 0;
+    }
+
+    int best = -INFINITE_SCORE;
+    uint32_t bound = BOUND_UPPER;
+    ScoredMove* bestEntry = nullptr;
+    ComputeCheckInfo(&record->check);
+    const bool inCheck = record->check.checkers != 0;
+    // The root list is generated once per search; later iterations reorder
+    // it by the scores the previous iteration wrote into it.
+    if (record->listEnd == nullptr)
+        record->listEnd = inCheck ? GenerateEvasions[side](moveStack, &record->check)
+                                  : GenerateMoves[side](moveStack);
+    SaveSnapshot(record);
+    MarkHashAndKillers(record, moveStack, record->listEnd);
+
+    MovePicker picker;
+    StartPicker(picker, record, moveStack, side);
+    while (ScoredMove* entry = NextMove(picker)) {
+        const Move move = entry->move;
+        // A mate or stalemate result written by an earlier pass is not a move.
+        if (IsSpecialMove(move)) continue;
+        int score;
+        ++nodeCount;
+        MakeMove(move, record);
+        currentPly = record + 1;
+        if (KingAttackedAfterMove(move, side)) {
+            score = -INFINITE_SCORE;
+        } else if (DrawTest(2) != MOVE_NONE) {
+            score = 0;
+        } else {
+            currentPly->listEnd = nullptr;
+            if (depth == 1) {
+                score = -Quiescence(0, 1, -beta, -alpha);
+            } else if (bound == BOUND_EXACT) {
+                score = -AlphaBeta(depth - 1, 1, -alpha - 1, -alpha, 1);
+                if (alpha < score && score < beta) score = -AlphaBeta(depth - 1, 1, -beta, -alpha, 1);
+            } else {
+                score = -AlphaBeta(depth - 1, 1, -beta, -alpha, 1);
+            }
+        }
+        currentPly = record;
+        UnmakeMove(move, record);
+        if (StopRequested()) return static_cast<int16_t>(best);
+
+        entry->score = static_cast<int16_t>(score);
+        if (score > best) {
+            best = score;
+            bestEntry = entry;
+            if (score > alpha) {
+                if (score >= beta) {
+                    const int kind = KindOfMove(move);
+                    if ((kind == KIND_QUIET || kind >= KIND_CASTLE_BLACK_SHORT) && move != record->killer1) {
+                        record->killer2 = record->killer1;
+                        record->killer1 = move;
+                    }
+                    historyTable[side][move & 0xFFF] += static_cast<uint32_t>(depth * depth);
+                    StoreHash(depth, BOUND_LOWER, score, move);
+                    std::swap(*bestEntry, moveStack[0]);
+                    return static_cast<int16_t>(score);
+                }
+                alpha = score;
+                bound = BOUND_EXACT;
+            }
+        }
+    }
+
+    if (best > -INFINITE_SCORE) {
+        StoreHash(depth, bound, best, bestEntry->move);
+        std::swap(*bestEntry, moveStack[0]);
+        return static_cast<int16_t>(best);
+    }
+    if (inCheck) {
+        moveStack[0] = {static_cast<int16_t>(-MATE_SCORE), MOVE_MATE};
+        StoreHash(depth, BOUND_EXACT, -MATE_SCORE, MOVE_MATE);
+        return -MATE_SCORE;
+    }
+    moveStack[0] = {0, MOVE_STALEMATE};
+    StoreHash(depth, BOUND_EXACT, 0, MOVE_STALEMATE);
+    return 0;
+}
+
+Move IterativeSearch() {
+    PlyRecord* const root = currentPly;
+    const Move draw = DrawTest(2);
+    moveStack[0].move = draw;
+    if (draw != MOVE_NONE) {
+        moveStack[0].score = 0;
+        return draw;
+    }
+
+    nodeCount = 0;
+    checkCount[0] = checkCount[1] = 0;
+    root->listEnd = nullptr;
+    iterationDepth = 2;
+    int alpha = -ROOT_WINDOW;
+    int beta = ROOT_WINDOW;
+    ScoredMove result = {0, MOVE_NONE};
+
+    // Resume from what the table already knows about this position.
+    if (const HashEntry* entry = ProbeHash()) {
+        const int score = EntryScore(entry);
+        if (EntryDepth(entry) >= 2) {
+            const uint32_t bound = EntryBound(entry);
+            if (bound == BOUND_EXACT) {
+                alpha = score - ASPIRATION_WINDOW;
+                beta = score + ASPIRATION_WINDOW;
+                iterationDepth = EntryDepth(entry);
+            } else if (bound == BOUND_LOWER) {
+                if (score > -ROOT_WINDOW) alpha = score;
+            } else if (score < ROOT_WINDOW) {
+                beta = score;
+            }
+        }
+        result = {static_cast<int16_t>(score), EntryMove(entry)};
+        moveStack[0] = result;
+        if (RepetitionAfterMove(result.move) > 0) iterationDepth = 2;
+        if (alpha > CERTAIN_WIN) {
+            beta = ROOT_WINDOW;
+            iterationDepth = 2;
+        }
+    }
+
+    char fen[96];
+    GetFen(fen);
+    LogLine("-FEN:\t%s", fen);
+    ComputeCheckInfo(&root->check);
+
+    int score = 0;
+    while (iterationDepth <= maxDepth) {
+        score = SearchRoot(alpha, beta);
+        bool failed = false;
+        if (score <= alpha) {
+            rootFailState = -1;
+            alpha = -ROOT_WINDOW;
+            beta = score + 1;
+            failed = true;
+        } else if (score >= beta) {
+            alpha = score - 1;
+            rootFailState = 1;
+            beta = ROOT_WINDOW - 1;
+            if (const HashEntry* entry = ProbeHash()) result = {static_cast<int16_t>(score), EntryMove(entry)};
+            failed = true;
+        }
+        if (failed) {
+            score = SearchRoot(alpha, beta);
+            if (score <= alpha || score >= beta) {
+                alpha = -ROOT_WINDOW;
+                beta = ROOT_WINDOW - 1;
+                score = SearchRoot(alpha, beta);
+            }
+            rootFailState = 0;
+        }
+
+        if (StopRequested()) break;  // the interrupted iteration is discarded
+        if (moveStack[0].move == MOVE_STALEMATE) {
+            result = moveStack[0];
+            break;
+        }
+        const bool mate = IsMateScore(score);
+        if (iterationDepth > 6 || mate) {
+            const bool pondering = IsPondering();
+            if (pondering) LogLine("-PONDER:");
+            BuildPvText(pvText, iterationDepth);
+            LogLine("-E: %d:\t%d\t%s", iterationDepth, score, pvText);
+            if (!pondering) PrintThinkingLine(score);
+        }
+        result = moveStack[0];
+        if (mate) {
+            LogLine("--- MATE: %d", score);
+            break;
+        }
+        ++iterationDepth;
+        alpha = score - ASPIRATION_WINDOW;
+        beta = score + ASPIRATION_WINDOW;
+        if (iterationDepth > maxDepth) break;
+    }
+
+    if (const HashEntry* entry = ProbeHash()) {
+        if (EntryMove(entry) != result.move) {
+            char text[16];
+            MoveToText(text, EntryMove(entry));
+            LogLine("-E: DIFFERENT MOVE: %s a: %d b: %d score: %d **************** ", text, alpha, beta, score);
+        }
+    } else {
+        LogLine("**************************************************** WARNING "
+                "*****************************************************************");
+    }
+    if (!IsPondering()) {
+        BuildPvText(pvText, iterationDepth);
+        PrintThinkingLine(result.score);
+    }
+    moveStack[0] = result;
+    return result.move;
+}
