@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
     InitTables();
     bool verbose = false;
     bool tactics = false;
-    int depth = 7;
+    int depth = 9;
     const char* fileName = PELMOT_TACTICS_FILE;
     bool depthSeen = false;
     for (int i = 1; i < argc; ++i) {

@@ -69,6 +69,7 @@ TEST_F(NodeTest, AlphaBetaScoresMateAndStalemateByPly) {
 TEST_F(NodeTest, NodesWithoutRoomReturnTheStaticValue) {
     Setup("r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq -");
     const int value = Evaluate();
+    nodeCount = 0;
     // Last ply record: no record left for a child.
     EXPECT_EQ(AtPly(PLY_RECORDS - 1, moveStack, [] { return AlphaBeta(6, PLY_RECORDS - 1, -8190, 8190, 1); }),
               value);
