@@ -20,18 +20,11 @@ int Exchange(int piece, const char* from, const char* to) {
 }  // namespace
 
 TEST(StaticExchange, WinningCapturesScoreNearMinus9500) {
-    // Undefended pawn: the knight's square terms plus the pawn's.
-    SetFen("4k3/8/8/3p4/8/2N5/8/4K3 w - -");
-    EXPECT_EQ(Exchange(W_KNIGHT, "c3", "d5"),
-              -Pst(W_KNIGHT, "c3") + Pst(W_KNIGHT, "d5") + Pst(B_PAWN, "d5") + 100 - 9500);
     // Defended by the queen only, and White can retake with a pawn: the
     // queen's recapture would lose, so the exchange stops after the first capture.
     SetFen("3qk3/8/8/3p4/4P3/2N5/8/4K3 w - -");
     EXPECT_EQ(Exchange(W_KNIGHT, "c3", "d5"),
               -Pst(W_KNIGHT, "c3") + Pst(W_KNIGHT, "d5") + Pst(B_PAWN, "d5") + 100 - 9500);
-    // Queen promotion push with nothing attacking the square.
-    SetFen("4k3/1P6/8/8/8/8/8/4K3 w - -");
-    EXPECT_EQ(Exchange(W_PAWN, "b7", "b8"), -Pst(W_PAWN, "b7") + Pst(W_QUEEN, "b8") + 800 - 9500);
     SetFen("4k3/8/8/8/8/8/6p1/K7 b - -");
     EXPECT_EQ(Exchange(B_PAWN, "g2", "g1"), -Pst(B_PAWN, "g2") + Pst(B_QUEEN, "g1") + 800 - 9500);
 }
@@ -43,9 +36,6 @@ TEST(StaticExchange, LosingCapturesSortBelowQuietMoves) {
     // Rook takes a knight defended only by a queen: gain[0] = min(310, -190).
     SetFen("3qk3/8/8/3n4/8/8/8/3RK3 w - -");
     EXPECT_EQ(Exchange(W_ROOK, "d1", "d5"), -Pst(W_ROOK, "d1") + Pst(W_ROOK, "d5") - 190 - 30000);
-    // Queen promotion push into a rook's line.
-    SetFen("7r/1P6/8/8/8/8/8/k3K3 w - -");
-    EXPECT_EQ(Exchange(W_PAWN, "b7", "b8"), -Pst(W_PAWN, "b7") + Pst(W_QUEEN, "b8") - 150 - 30000);
 }
 
 TEST(StaticExchange, EvenExchangeScoresJustAboveQuietMoves) {
@@ -69,9 +59,6 @@ TEST(StaticExchange, RearRookJoinsOnlyBehindTheFrontRook) {
     // ...the rook stacked behind it wins the bishop.
     SetFen("3r3k/8/8/3b4/8/8/3R4/3RK3 w - -");
     EXPECT_EQ(Exchange(W_ROOK, "d2", "d5"), positional + Pst(B_BISHOP, "d5") + 315 - 9500);
-    // A rook beside the file is no x-ray: it does not attack d5.
-    SetFen("3r3k/8/8/3b4/8/8/3R4/2R1K3 w - -");
-    EXPECT_EQ(Exchange(W_ROOK, "d2", "d5"), positional - 185 - 30000);
 }
 
 TEST(StaticExchange, SideWithoutKingNeverReadsSquare100) {
@@ -79,6 +66,4 @@ TEST(StaticExchange, SideWithoutKingNeverReadsSquare100) {
     EXPECT_EQ(pos.kingSq[WHITE], SQ_NONE);
     EXPECT_EQ(Exchange(W_KNIGHT, "c3", "d5"),
               -Pst(W_KNIGHT, "c3") + Pst(W_KNIGHT, "d5") + Pst(B_PAWN, "d5") + 100 - 9500);
-    SetFen("8/8/4p3/3p4/8/2N5/8/8 w - -");
-    EXPECT_LT(Exchange(W_KNIGHT, "c3", "d5"), -30000);
 }
