@@ -24,7 +24,8 @@ int16_t SearchRoot(int alpha, int beta);
 int16_t AlphaBeta(int depth, int ply, int alpha, int beta, int allowNull);
 int16_t Quiescence(int qdepth, int ply, int alpha, int beta);
 
-// Shared by the alpha-beta nodes and the root.
+// A stop is honoured from iteration 3 on: iteration 2 always finishes, so
+// there is a searched move to play.
 inline bool StopRequested() { return stopSearch.load(std::memory_order_relaxed) != 0 && iterationDepth > 2; }
 
 // True when a node whose list would start at listStart could run out of
