@@ -25,12 +25,12 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
 
-# Unit tests again under the address and undefined-behaviour sanitizers.
+# Unit and protocol tests again under the address and undefined-behaviour sanitizers.
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPELMOT_SANITIZE=address,undefined >/dev/null
-cmake --build build-asan -j"$jobs" --target pelmot_tests pelmot
-(cd build-asan && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j"$jobs" -L unit)
+cmake --build build-asan -j"$jobs"
+(cd build-asan && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j"$jobs" -L 'unit|protocol')
 
-# Threaded tests under the thread sanitizer.
+# The protocol sessions, which run both threads, under the thread sanitizer.
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DPELMOT_SANITIZE=thread >/dev/null
-cmake --build build-tsan -j"$jobs" --target pelmot_tests pelmot
-(cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j"$jobs" -L threads)
+cmake --build build-tsan -j"$jobs" --target pelmot pelmot_book
+(cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j"$jobs" -L 'protocol|threads')
