@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# Plays a match of Pelmot against another xboard engine under a headless
+# xboard and prints the score, Pelmot's wins, losses and draws, the games
+# that ended by a fault (forfeit, time loss, false claim, crash), and
+# Pelmot's average time per move. Colours alternate between games.
+#
+#   scripts/match.sh [-n games] [-m moves] [-t time] [-o opponent]
+#                    [-e engine] [-b book] [-d dir] [-w seconds] [-- xboard options]
+#
+#   -n  number of games (20)
+#   -m  moves per time control (40)
+#   -t  time per control in xboard's form, minutes or minutes:seconds (1)
+#   -o  opponent engine command (/usr/games/fairymax)
+#   -e  Pelmot binary (build/pelmot)
+#   -b  opening book copied next to Pelmot as Pelmot.book (build/Pelmot.book)
+#   -d  output folder (build/match-DATE-TIME); it receives the saved games
+#       games.pgn, xboard.out, xboard.debug and engine/Pelmot.log
+#   -w  give up after this many seconds (6 times the time per control per game, plus a minute)
+#
+# Options after "--" go to xboard unchanged.
+# Exit status: 0 when the match ended, 2 when it did not end in time or
+# xboard stopped early, 77 when xboard, xvfb-run or the opponent is missing.
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+games=20
+moves=40
+tc=1
+opponent=/usr/games/fairymax
+engine=$root/build/pelmot
+book=$root/build/Pelmot.book
+dir=$root/build/match-$(date +%Y%m%d-%H%M%S)
+deadline=
+
+while getopts "n:m:t:o:e:b:d:w:" opt; do
+    case $opt in
+    n) games=$OPTARG ;;
+    m) moves=$OPTARG ;;
+    t) tc=$OPTARG ;;
+    o) opponent=$OPTARG ;;
+    e) engine=$OPTARG ;;
+    b) book=$OPTARG ;;
+    d) dir=$OPTARG ;;
+    w) deadline=$OPTARG ;;
+    *) sed -n '2,/^set -u/p' "$0" | sed '$d'; exit 1 ;;
+    esac
+done
+shift $((OPTIND - 1))
+
+xboard=/usr/games/xboard
+for tool in "$xboard" "$(command -v xvfb-run)" "$(command -v "$opponent")"; do
+    if [ ! -x "$tool" ]; then
+        echo "missing: xboard, xvfb-run or $opponent (apt-get install xboard xvfb fairymax)"
+        exit 77
+    fi
+done
+opponent=$(command -v "$opponent")
+if [ ! -x "$engine" ] || [ ! -f "$book" ]; then
+    echo "no engine $engine or book $book: build first"
+    exit 1
+fi
+
+# Seconds in xboard's time form, for the default deadline.
+case $tc in
+*:*) tcSeconds=$((10#${tc%%:*} * 60 + 10#${tc#*:})) ;;
+*) tcSeconds=$((10#$tc * 60)) ;;
+esac
+[ -n "$deadline" ] || deadline=$((games * (6 * tcSeconds + 15) + 60))
+
+mkdir -p "$dir/engine" "$dir/home"
+dir=$(cd "$dir" && pwd)
+cp "$book" "$dir/engine/Pelmot.book"
+rm -f "$dir/games.pgn" "$dir/xboard.debug" "$dir/engine/Pelmot.log"
+
+# Its own process group, so that xboard, Xvfb and both engines end together;
+# HOME in the output folder keeps xboard's saved settings out of other runs.
+HOME=$dir/home setsid xvfb-run -a "$xboard" -noGUI -matchMode true -matchGames "$games" \
+    -mps "$moves" -tc "$tc" -ponderNextMove true -testLegality true \
+    -fcp "$engine" -fd "$dir/engine" -scp "$opponent" -sd "$dir/home" \
+    -saveGameFile "$dir/games.pgn" -debug -nameOfDebugFile "$dir/xboard.debug" \
+    "$@" >"$dir/xboard.out" 2>&1 &
+group=$!
+
+# Under -noGUI xboard stays up after the match; its score line is the end.
+start=$SECONDS
+status=0
+while ! grep -q "final score" "$dir/xboard.out"; do
+    if ! kill -0 "$group" 2>/dev/null; then
+        echo "xboard stopped before the match ended"
+        status=2
+        break
+    fi
+    if [ $((SECONDS - start)) -ge "$deadline" ]; then
+        echo "no final score after $deadline s"
+        status=2
+        break
+    fi
+    sleep 1
+done
+kill -TERM -- -"$group" 2>/dev/null
+sleep 1
+kill -KILL -- -"$group" 2>/dev/null
+wait "$group" 2>/dev/null
+
+echo "match folder: $dir ($((SECONDS - start)) s)"
+grep "final score" "$dir/xboard.out"
+
+# Per game: Pelmot's colour from the player tags, the result, and the
+# comment that ends the game, which names forfeits, time losses and claims.
+name=$(basename "$engine")
+[ -f "$dir/games.pgn" ] && awk -v me="$name" '
+    /^\[White / { white = $0 }
+    /^\[Black / { black = $0 }
+    /^\[Result / {
+        ++n
+        split($0, q, "\"")
+        result = q[2]
+        colour = index(white, "\"" me "\"") ? "white" : index(black, "\"" me "\"") ? "black" : "?"
+        if (result == "1/2-1/2") ++d
+        else if (result == "*") ++open
+        else if ((result == "1-0") == (colour == "white")) ++w
+        else ++l
+    }
+    /^[^[]/ { body[n] = body[n] " " $0 }
+    END {
+        printf "%s: %d games, %d wins, %d losses, %d draws, %d unfinished\n", me, n, w, l, d, open
+        for (i = 1; i <= n; ++i)
+            if (body[i] ~ /Forfeit|on time|flag fell|False [a-z-]* claim|exited/ && match(body[i], /\{[^}]*(Forfeit|on time|flag fell|False [a-z-]* claim|exited)[^}]*\}/))
+                printf "game %d ended by: %s\n", i, substr(body[i], RSTART, RLENGTH)
+    }' "$dir/games.pgn"
+grep "exited unexpectedly" "$dir/xboard.out"
+
+# Pelmot's thinking time: from a move (or "go") sent to it to its "move"
+# answer, in xboard's time stamps (ms); book moves take no time.
+[ -f "$dir/xboard.debug" ] && awk -v book="$(grep -c 'move(book)' "$dir/engine/Pelmot.log" 2>/dev/null)" '
+    $2 == ">first" && ($4 ~ /^[a-h][1-8][a-h][1-8][qrbn]?$/ || $4 == "go") { sent = $1 }
+    $2 == ">first" && $4 == "time" && (least == "" || $5 < least) { least = $5 }
+    $2 == "<first" && $4 == "move" && sent != "" { total += $1 - sent; ++n; sent = "" }
+    END {
+        if (n == 0) exit
+        searched = n - book
+        printf "time per move: %.2f s over %d moves", total / n / 1000, n
+        if (searched > 0) printf " (%.2f s over the %d searched, %d from the book)", total / searched / 1000, searched, book
+        printf "; lowest clock reported to it: %.2f s\n", least / 100
+    }' "$dir/xboard.debug"
+exit $status
