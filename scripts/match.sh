@@ -73,9 +73,10 @@ cp "$book" "$dir/engine/Pelmot.book"
 rm -f "$dir/games.pgn" "$dir/xboard.debug" "$dir/engine/Pelmot.log"
 
 # Its own process group, so that xboard, Xvfb and both engines end together;
-# HOME in the output folder keeps xboard's saved settings out of other runs.
+# xboard calls a flag only when told to (autoCallFlag); HOME in the output
+# folder keeps xboard's saved settings out of other runs.
 HOME=$dir/home setsid xvfb-run -a "$xboard" -noGUI -matchMode true -matchGames "$games" \
-    -mps "$moves" -tc "$tc" -ponderNextMove true -testLegality true \
+    -mps "$moves" -tc "$tc" -ponderNextMove true -testLegality true -autoCallFlag true \
     -fcp "$engine" -fd "$dir/engine" -scp "$opponent" -sd "$dir/home" \
     -saveGameFile "$dir/games.pgn" -debug -nameOfDebugFile "$dir/xboard.debug" \
     "$@" >"$dir/xboard.out" 2>&1 &
@@ -109,26 +110,24 @@ grep "final score" "$dir/xboard.out"
 # comment that ends the game, which names forfeits, time losses and claims.
 name=$(basename "$engine")
 [ -f "$dir/games.pgn" ] && awk -v me="$name" '
-    /^\[White / { white = $0 }
-    /^\[Black / { black = $0 }
+    /^\[White / { white = index($0, "\"" me "\"") }
     /^\[Result / {
         ++n
         split($0, q, "\"")
-        result = q[2]
-        colour = index(white, "\"" me "\"") ? "white" : index(black, "\"" me "\"") ? "black" : "?"
-        if (result == "1/2-1/2") ++d
-        else if (result == "*") ++open
-        else if ((result == "1-0") == (colour == "white")) ++w
-        else ++l
+        if (q[2] == "1/2-1/2") outcome[n] = "drew"
+        else if (q[2] == "*") outcome[n] = "unfinished"
+        else outcome[n] = (q[2] == "1-0") == (white > 0) ? "won" : "lost"
+        ++count[outcome[n]]
     }
     /^[^[]/ { body[n] = body[n] " " $0 }
     END {
-        printf "%s: %d games, %d wins, %d losses, %d draws, %d unfinished\n", me, n, w, l, d, open
+        printf "%s: %d games, %d wins, %d losses, %d draws, %d unfinished\n", me, n, count["won"], count["lost"], count["drew"], count["unfinished"]
         for (i = 1; i <= n; ++i)
-            if (body[i] ~ /Forfeit|on time|flag fell|False [a-z-]* claim|exited/ && match(body[i], /\{[^}]*(Forfeit|on time|flag fell|False [a-z-]* claim|exited)[^}]*\}/))
-                printf "game %d ended by: %s\n", i, substr(body[i], RSTART, RLENGTH)
+            if (match(body[i], /\{[^}]*(Forfeit|on time|flag fell|False [a-z-]* claim|exited)[^}]*\}/))
+                printf "game %d, %s %s: %s\n", i, me, outcome[i], substr(body[i], RSTART, RLENGTH)
     }' "$dir/games.pgn"
-grep "exited unexpectedly" "$dir/xboard.out"
+# An engine that dies shows as one of these, not always as a game end.
+grep -E "exited unexpectedly|Error (writing to|reading from) .* chess program" "$dir/xboard.out" | sort -u
 
 # Pelmot's thinking time: from a move (or "go") sent to it to its "move"
 # answer, in xboard's time stamps (ms); book moves take no time.

@@ -22,7 +22,8 @@ status=${PIPESTATUS[0]}
 
 faults=()
 [ "$status" -eq 0 ] || faults+=("the match did not end (hang or early stop)")
-grep -q "exited unexpectedly" "$dir/xboard.out" && faults+=("an engine exited unexpectedly")
+grep -Eq "exited unexpectedly|Error (writing to|reading from) .* chess program" "$dir/xboard.out" &&
+    faults+=("an engine died: $(grep -Eo "[^:]*(exited unexpectedly|chess program).*" "$dir/xboard.out" | sort -u | tr '\n' ' ')")
 if grep -Eq "Forfeit due to|False [a-z-]* claim" "$dir/games.pgn" 2>/dev/null; then
     faults+=("a forfeit or false claim: $(grep -Eo "(Forfeit due to|False [a-z-]* claim)[^}]*" "$dir/games.pgn" | head -3 | tr '\n' ' ')")
 fi
@@ -31,30 +32,12 @@ if grep -Eq "^[0-9]+ [<>]first : Illegal move" "$dir/xboard.debug" 2>/dev/null; 
     faults+=("illegal move: $(grep -E "^[0-9]+ [<>]first : Illegal move" "$dir/xboard.debug" | head -3 | tr '\n' ' ')")
 fi
 
-# Each game needs a result, and Pelmot must not lose one on time.
-games=$(awk -v me="$name" '
-    /^\[White / { white = index($0, "\"" me "\"") }
-    /^\[Result / { ++n; split($0, q, "\""); result[n] = q[2]; pelmotWhite[n] = white }
-    /^[^[]/ { body[n] = body[n] " " $0 }
-    END {
-        for (i = 1; i <= n; ++i) {
-            if (result[i] == "*") printf "game %d has no result\n", i
-            lost = pelmotWhite[i] ? "White" : "Black"
-            won = pelmotWhite[i] ? "Black" : "White"
-            if (body[i] ~ ("(" won " wins on time|" lost ".s flag fell|" lost " loses on time)"))
-                printf "game %d lost on time by %s\n", i, me
-        }
-        print n " games"
-    }' "$dir/games.pgn" 2>/dev/null)
-while IFS= read -r line; do
-    case $line in
-    "2 games") ;;
-    *" games") faults+=("expected 2 saved games, found ${line% games}") ;;
-    "") ;;
-    *) faults+=("$line") ;;
-    esac
-done <<<"$games"
-[ -f "$dir/games.pgn" ] || faults+=("no saved games")
+# Both games need a result, and Pelmot must not lose one on time.
+grep -Eq "^$name: 2 games, .*, 0 unfinished$" "$dir/summary.txt" ||
+    faults+=("not 2 finished games: $(grep "^$name: " "$dir/summary.txt")")
+if grep -Eq "^game [0-9]+, $name lost: .*(on time|flag fell)" "$dir/summary.txt"; then
+    faults+=("lost on time: $(grep -E "^game [0-9]+, $name lost: .*(on time|flag fell)" "$dir/summary.txt" | tr '\n' ' ')")
+fi
 
 [ ${#faults[@]} -eq 0 ] && exit 0
 
@@ -64,7 +47,7 @@ printf '  %s\n' "${faults[@]}"
 echo "---- xboard output"
 grep -v "^ALSA\|^aplay" "$dir/xboard.out" | tail -20
 # The debug file around the first game end that went wrong, else its end.
-at=$(grep -nE "[<>]first : Illegal move|Forfeit|False [a-z-]* claim|on time|flag fell|exited" "$dir/xboard.debug" 2>/dev/null | head -1 | cut -d: -f1)
+at=$(grep -nE "[<>]first : Illegal move|Forfeit|False [a-z-]* claim|on time|flag fell" "$dir/xboard.debug" 2>/dev/null | head -1 | cut -d: -f1)
 if [ -n "$at" ]; then
     echo "---- xboard.debug (lines $((at > 60 ? at - 60 : 1))-$((at + 10)))"
     sed -n "$((at > 60 ? at - 60 : 1)),$((at + 10))p" "$dir/xboard.debug"
