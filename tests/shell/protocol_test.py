@@ -107,8 +107,12 @@ class Engine:
                 if m:
                     self.cursor = m.end()
                     return m
+                if self.eof:
+                    self.proc.wait()
+                    raise Failure("the engine ended (exit %s) before %s on stdout%s"
+                                  % (self.proc.returncode, what or repr(pattern), self.stderr_tail()))
                 left = deadline - time.monotonic()
-                if left <= 0 or self.eof:
+                if left <= 0:
                     raise Failure("no %s on stdout within %.0f s" % (what or repr(pattern), seconds * SCALE))
                 self.changed.wait(min(left, 0.5))
 
@@ -151,10 +155,17 @@ class Engine:
         self.reader.join(5)
         self.check_stderr()
 
-    def check_stderr(self):
+    def stderr_text(self):
         self.err.flush()
         with open(self.err_path, encoding="latin-1") as f:
-            text = f.read()
+            return f.read()
+
+    def stderr_tail(self):
+        text = self.stderr_text()
+        return "; stderr:\n" + text[-6000:] if text else ""
+
+    def check_stderr(self):
+        text = self.stderr_text()
         for mark in SANITIZER_MARKS:
             check(mark not in text, "sanitizer report on stderr:\n" + text)
 
