@@ -411,6 +411,42 @@ def case_ponder_miss():
     ponder_game(hit=False)
 
 
+def case_ponder_stopped():
+    # A ponder search stopped by a command gives its move back: after
+    # "force" the expected reply is still playable, and "go" plays the side
+    # that was to move in the game. "easyx" is not "easy", so the engine ponders.
+    e = start(setup=SHORT_CLOCK + "easyx\nnew\n")
+    try:
+        e.send("e2e4\n")
+        moves = ["e2e4", engine_move(e)]
+        ponder = e.wait_log(r"-ponder move: (\S+)")[0].group(1)
+        moves.append(ponder)
+        e.send("force\n" + ponder + "\ngo\n")
+        moves.append(engine_move(e))
+        check("Illegal move" not in e.stdout(), "the expected reply was refused after force:\n" + e.stdout())
+        e.finish()
+    finally:
+        e.kill()
+    check_game_legal("new\n", moves)
+
+    e = start(setup=SHORT_CLOCK + "new\n")
+    try:
+        e.send("e2e4\n")
+        moves = ["e2e4", engine_move(e)]
+        e.wait_log(r"-ponder move: \S+")
+        e.send("go\n")
+        moves.append(engine_move(e))
+        # "result" and its comment: back to the start position, waiting for a move.
+        e.send("result 1-0 {Pelmot wins}\ne2e4\n")
+        after_result = ["e2e4", engine_move(e)]
+        check("Illegal move" not in e.stdout(), "a move was refused:\n" + e.stdout())
+        e.finish()
+    finally:
+        e.kill()
+    check_game_legal("new\n", moves)
+    check_game_legal("new\n", after_result)
+
+
 def case_easy():
     # "easy" keeps the engine from pondering; "hard" brings it back.
     e = start(setup=SHORT_CLOCK + "easy\nnew\n")
@@ -528,8 +564,8 @@ def case_illegal_moves():
 
 def case_time_control():
     # The increment of "level" is read past a minutes:seconds base time: one
-    # second plus 20 ms for a clock of 1 s.
-    e = start(setup="level 40 0:30 1\ntime 100 otim 100\neasy\nnew\n")
+    # second plus 20 ms for a clock of 1 s, reported over two lines.
+    e = start(setup="level 40 0:30 1\ntime 100\notim 100\neasy\nnew\n")
     try:
         e.send("e2e4\n")
         engine_move(e)
@@ -562,6 +598,7 @@ CASES = {
     "book": case_book,
     "ponder_hit": case_ponder_hit,
     "ponder_miss": case_ponder_miss,
+    "ponder_stopped": case_ponder_stopped,
     "easy": case_easy,
     "quit_pondering": case_quit_pondering,
     "results": case_results,
