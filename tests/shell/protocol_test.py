@@ -440,7 +440,8 @@ def case_ponder_stopped():
         e.send("e2e4\n")
         moves = ["e2e4", engine_move(e)]
         e.wait_log(r"-ponder move: \S+")
-        e.send("go\n")
+        # "go" is matched as a prefix: "goal" acts as go.
+        e.send("goal\n")
         moves.append(engine_move(e))
         # "result" and its comment: back to the start position, waiting for a move.
         e.send("result 1-0 {Pelmot wins}\ne2e4\n")
