@@ -8,6 +8,7 @@ cd "$(dirname "$0")/.."
 need=()
 command -v cmake >/dev/null || need+=(cmake)
 command -v g++ >/dev/null || need+=(g++)
+command -v python3 >/dev/null || need+=(python3)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 command -v xvfb-run >/dev/null || need+=(xvfb)
 [ -x /usr/games/xboard ] || need+=(xboard)

@@ -15,7 +15,6 @@
 #include "movegen/legality.h"
 #include "search/hashtable.h"
 #include "search/pv.h"
-#include "shell/engine.h"
 
 std::atomic<uint8_t> stopSearch{0};
 int maxDepth = 127;

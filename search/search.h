@@ -5,7 +5,10 @@
 #include <cstdint>
 #include "board/plyrecord.h"
 
+enum EngineState : int { Idle = 0, Thinking = 1, Pondering = 2, Waiting = 3, Quitting = 4 };
+
 // Written by the engine shell, read by the search.
+extern std::atomic<int> engineState;     // a ponder search prints no thinking lines
 extern std::atomic<uint8_t> stopSearch;  // 1 asks the running search to stop
 extern int maxDepth;                     // deepest iteration allowed
 

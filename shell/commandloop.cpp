@@ -124,7 +124,6 @@ void FrontEndMove(Move move, const char* token) {
         if (move == ponderMove) {
             ponderMove = MOVE_NONE;
             LogLine("-GOOD PONDER");
-            RefreshGameSnapshot();
             ReportEngineMove();
             return;
         }

@@ -67,10 +67,12 @@ void StartEngine(uint8_t depth) {
 
 void StopEngine() {
     LogLine("-M: entered StopEngine");
-    engineState = Idle;
     searchStartTime = 0;
     stopSearch = 1;
     stoppedSignal.Wait();
+    // Only now: a ponder search that still saw itself as thinking would print
+    // its last line about a position the game has not reached.
+    engineState = Idle;
     LogLine("-M: exited StopEngine");
 }
 

@@ -4,12 +4,10 @@
 #include <atomic>
 #include <cstdint>
 #include "board/plyrecord.h"
+#include "search/search.h"
 #include "shell/events.h"
 
-enum EngineState : int { Idle = 0, Thinking = 1, Pondering = 2, Waiting = 3, Quitting = 4 };
-
-// Written by the main thread only; the engine thread and the search read it.
-extern std::atomic<int> engineState;
+// engineState and its values are declared with the search, which reads them.
 extern std::atomic<uint8_t> ponderEnabled;
 // Main-thread state of the game being played.
 extern Move ponderMove;

@@ -59,8 +59,8 @@ void StartPondering() {
     LogLine("-ponder move: %s", text);
 }
 
-}  // namespace
-
+// Copies the position into the game snapshot the front end's moves are read
+// against. Reads the board, so the engine thread must be stopped.
 void RefreshGameSnapshot() {
     gameEpSquare = pos.epSquare;
     gameCastleRights = pos.castleRights;
@@ -71,6 +71,8 @@ void RefreshGameSnapshot() {
     gameSideToMove = pos.sideToMove;
     std::memcpy(gameBoard, pos.board, sizeof gameBoard);
 }
+
+}  // namespace
 
 bool ApplyGameMove(Move move) {
     if (move == MOVE_NONE) return false;
@@ -139,6 +141,10 @@ void ReportEngineMove() {
     }
     stoppedSignal.WaitFor(wait);
     StopEngineConditional();
+    // On a ponder hit the expected reply has been on the board all along;
+    // the game snapshot catches up only now, as the search kept changing the
+    // board until it stopped.
+    if (hit) RefreshGameSnapshot();
 
     Move result = moveStack[0].move;
     int score = moveStack[0].score;

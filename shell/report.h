@@ -14,8 +14,6 @@ bool PlayBookMove();
 // claim, and starts pondering on the expected reply.
 void ReportEngineMove();
 
-// Copies the position into the game snapshot the front end's moves are read against.
-void RefreshGameSnapshot();
 // Takes back the move being pondered on, if any; the engine must be stopped.
 void TakeBackPonderMove();
 

@@ -13,7 +13,6 @@
 #include "board/tables.h"
 #include "gamefiles/setboard.h"
 #include "search/search.h"
-#include "shell/engine.h"
 
 class SearchTest : public ::testing::Test {
 protected:

@@ -1,0 +1,72 @@
+// Developer program: writes COUNT random legal games as PGN with coordinate
+// moves, to build large collections of distinct games for timing the PGN
+// converter. pgn-extract turns the output into SAN ("pgn-extract -Wsan").
+//
+//   pelmot-randomgames COUNT SEED > games.pgn
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+#include "board/makemove.h"
+#include "board/movetext.h"
+#include "board/plyrecord.h"
+#include "board/position.h"
+#include "board/tables.h"
+#include "gamefiles/setboard.h"
+#include "movegen/evasions.h"
+#include "movegen/legality.h"
+
+namespace {
+
+constexpr char START[] = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
+constexpr const char* RESULTS[] = {"1-0", "0-1", "1/2-1/2"};
+
+void WriteGame(int number, std::mt19937_64& random) {
+    SetBoard(START, false);
+    const int plies = 20 + static_cast<int>(random() % 141);
+    const char* result = RESULTS[random() % 3];
+    std::string movetext;
+    int lineStart = 0;
+    for (int ply = 0;; ++ply) {
+        Move legal[256];
+        const int count = GenerateLegalMoves(legal);
+        if (count == 0) {
+            // The game is over: the result must agree with mate or stalemate.
+            ComputeCheckInfo(&plyRecords[ply].check);
+            result = !plyRecords[ply].check.checkers ? "1/2-1/2" : pos.sideToMove == WHITE ? "0-1" : "1-0";
+            break;
+        }
+        if (ply == plies) break;
+        const Move move = legal[random() % count];
+        char text[24];
+        char* end = text;
+        if (ply % 2 == 0) end += std::snprintf(text, sizeof text, "%d. ", ply / 2 + 1);
+        MoveToText(end, move);
+        movetext += text;
+        movetext += ' ';
+        if (movetext.size() - lineStart > 70) {
+            movetext += '\n';
+            lineStart = static_cast<int>(movetext.size());
+        }
+        SaveSnapshot(&plyRecords[ply]);
+        MakeMove(move, &plyRecords[ply]);
+    }
+    std::printf("[Event \"Random game\"]\n[Site \"bench\"]\n[Date \"2026.12.07\"]\n[Round \"%d\"]\n"
+                "[White \"Random\"]\n[Black \"Random\"]\n[Result \"%s\"]\n\n%s%s\n\n",
+                number, result, movetext.c_str(), result);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: pelmot-randomgames COUNT SEED\n");
+        return 1;
+    }
+    const int count = std::atoi(argv[1]);
+    std::mt19937_64 random(std::strtoull(argv[2], nullptr, 10));
+    InitTables();
+    for (int i = 1; i <= count; ++i) WriteGame(i, random);
+    return 0;
+}
