@@ -3,11 +3,28 @@
 // and repairs the rest by move kind.
 #include "board/makemove.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include "board/invariants.h"
 #include "board/keys.h"
+#include "board/movetext.h"
 #include "board/position.h"
 #include "board/tables.h"
 
 namespace {
+
+// Debug builds check the whole position after every make and unmake, so a
+// fault shows at the move that caused it rather than nodes later.
+inline void CheckAfter([[maybe_unused]] const char* operation, [[maybe_unused]] Move move) {
+#ifndef NDEBUG
+    if (const char* fault = CheckPositionInvariants()) {
+        char text[8];
+        MoveToText(text, move);
+        std::fprintf(stderr, "position invariant broken after %s %s: %s\n", operation, text, fault);
+        std::abort();
+    }
+#endif
+}
 
 // XOR of the keys of every right in a set of castling rights (bits 1, 2, 8, 16).
 inline uint64_t CastleKeys(unsigned rights) {
@@ -249,6 +266,7 @@ void MakeMove(Move move, PlyRecord* record) {
     pos.sideToMove = o;
     entry->key = pos.hashKey;
     entry->reversiblePlies = count;
+    CheckAfter("make", move);
 }
 
 void UnmakeMove(Move move, PlyRecord* record) {
@@ -341,4 +359,5 @@ void UnmakeMove(Move move, PlyRecord* record) {
     }
     }
     historyTop--;
+    CheckAfter("unmake", move);
 }
