@@ -14,9 +14,10 @@ name=$(basename "$engine")
 
 rm -rf "$dir"
 mkdir -p "$dir"
-# Games end long before the deadline: each side has 30 s per 40 moves.
+# Each side has 30 s per 40 moves and a game longer than 120 moves is
+# adjudicated a draw, so both games end within 2 x 3 x 2 x 30 s = 360 s.
 "$here/../../scripts/match.sh" -n 2 -m 40 -t 0:30 -o /usr/games/fairymax \
-    -e "$engine" -b "$book" -d "$dir" -w 420 | tee "$dir/summary.txt"
+    -e "$engine" -b "$book" -d "$dir" -w 540 -- -adjudicateDrawMoves 120 | tee "$dir/summary.txt"
 status=${PIPESTATUS[0]}
 [ "$status" -eq 77 ] && exit 77
 
