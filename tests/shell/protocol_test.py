@@ -191,6 +191,14 @@ def engine_move(engine):
     return engine.expect(r"^move (\S+)$", seconds=30, what="engine move").group(1)
 
 
+def timed_engine_move(engine, text):
+    """Sends text and waits for the engine's move; returns it and the seconds it took."""
+    began = time.monotonic()
+    engine.send(text)
+    move = engine_move(engine)
+    return move, time.monotonic() - began
+
+
 def main_thread_lines(engine, first):
     """The main thread's log lines from the first line equal to first."""
     lines = [l for l in engine.log_lines() if not l.startswith(ENGINE_THREAD_PREFIXES)]
@@ -358,10 +366,7 @@ def case_book():
     # The shipped book answers at once, even with a long budget.
     e = start(book=True, setup="time 30000 otim 30000\n")
     try:
-        began = time.monotonic()
-        e.send("new\ngo\n")
-        move = engine_move(e)
-        took = time.monotonic() - began
+        move, took = timed_engine_move(e, "new\ngo\n")
         check(took < 3 * SCALE, "book move took %.1f s" % took)
         e.wait_log(r"-M: move\(book\): " + move)
         log = e.log()
@@ -587,10 +592,7 @@ def case_time_control():
     # A negative clock (after a flag fall) still gets a quick, legal move.
     e = start(setup="time -500 otim 100\neasy\nnew\n")
     try:
-        began = time.monotonic()
-        e.send("e2e4\n")
-        reply = engine_move(e)
-        took = time.monotonic() - began
+        reply, took = timed_engine_move(e, "e2e4\n")
         check(took < 3 * SCALE, "the move with a negative clock took %.1f s" % took)
         e.finish()
     finally:
