@@ -8,7 +8,3 @@ add_test(NAME bookbuild_rejects_illegal_move
     $<TARGET_FILE:pelmot-bookbuild> ${CMAKE_CURRENT_SOURCE_DIR}/data/book/illegal_lines.txt)
 set_tests_properties(bookbuild_rejects_illegal_move PROPERTIES LABELS "book")
 
-# The engine answers "new" without the book error and "go" with a book move.
-add_test(NAME shipped_book_plays
-  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/gamefiles/shipped_book.sh $<TARGET_FILE:pelmot> ${PELMOT_BOOK_FILE})
-set_tests_properties(shipped_book_plays PROPERTIES LABELS "book;protocol" TIMEOUT 60)
