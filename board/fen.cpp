@@ -12,8 +12,8 @@ namespace {
 
 constexpr Bitboard Bit(int sq) { return Bitboard{1} << (63 - sq); }
 
-// Pieces a side can have in any game: the sixteen it starts with. More would
-// also overflow the 8-bit material counters.
+// Pieces a side can have in any game: the sixteen it starts with (the side's
+// 8-bit material counter is sized for that).
 constexpr int MAX_MEN_PER_SIDE = 16;
 
 const char* SkipBlanks(const char* p) {
@@ -30,7 +30,7 @@ void PutPiece(Position& p, int code, int sq) {
         p.pieceBB[code] |= Bit(sq);
     p.hashKey ^= keyTable[code][sq];
     const uint8_t units = MATERIAL_UNITS[code];
-    p.totalMaterial = static_cast<uint8_t>(p.totalMaterial + units);
+    p.totalMaterial = static_cast<uint16_t>(p.totalMaterial + units);
     if (KindOf(code) == PAWN) {
         p.pawnKey ^= static_cast<uint32_t>(keyTable[code][sq]);
         ++p.pawnCount[side];
@@ -137,7 +137,6 @@ bool ParseFen(const char* text, FenResult& result) {
             const int code = static_cast<int>(letter - PIECE_LETTERS);
             const int side = SideOf(code);
             if (KindOf(code) == KING && ++kings[side] > 1) return false;
-            if (KindOf(code) == PAWN && (RowOf(sq) == 0 || RowOf(sq) == 7)) return false;
             if (++men[side] > MAX_MEN_PER_SIDE) return false;
             PutPiece(p, code, sq++);
         } else if (*c >= '1' && *c <= '8') {

@@ -173,7 +173,7 @@ void MakeMove(Move move, PlyRecord* record) {
         const int units = MATERIAL_UNITS[pos.board[to]];
         const int captured = RemoveCaptured(to, o, record);
         record->materialChange = static_cast<int8_t>(-units);
-        pos.totalMaterial = static_cast<uint8_t>(pos.totalMaterial - units);
+        pos.totalMaterial = static_cast<uint16_t>(pos.totalMaterial - units);
         if (KindOf(captured) == PAWN) {
             pos.pawnCount[o]--;
             pos.pawnKey ^= static_cast<uint32_t>(keyTable[captured][to]);
@@ -247,7 +247,7 @@ void MakeMove(Move move, PlyRecord* record) {
             change -= capturedUnits;
         }
         record->materialChange = static_cast<int8_t>(change);
-        pos.totalMaterial = static_cast<uint8_t>(pos.totalMaterial + change);
+        pos.totalMaterial = static_cast<uint16_t>(pos.totalMaterial + change);
         ToggleRotated(from);
         record->movedPieceSnapshot = pos.pieceBB[pawn];
         pos.board[from] = EMPTY;
@@ -296,7 +296,7 @@ void UnmakeMove(Move move, PlyRecord* record) {
     case KIND_CAPTURE: {
         const int captured = record->capturedPiece;
         pos.castleRights = record->castleSnapshot;
-        pos.totalMaterial = static_cast<uint8_t>(pos.totalMaterial - record->materialChange);
+        pos.totalMaterial = static_cast<uint16_t>(pos.totalMaterial - record->materialChange);
         if (KindOf(captured) == PAWN) pos.pawnCount[o]++;
         else pos.pieceMaterial[o] = static_cast<uint8_t>(pos.pieceMaterial[o] - record->materialChange);
         pos.pieceBB[captured] |= Bit(to);
@@ -340,7 +340,7 @@ void UnmakeMove(Move move, PlyRecord* record) {
         const int pawn = CodeOf(PAWN, s);
         const int promoted = pos.board[to];
         pos.pieceMaterial[s] = static_cast<uint8_t>(pos.pieceMaterial[s] - MATERIAL_UNITS[promoted]);
-        pos.totalMaterial = static_cast<uint8_t>(pos.totalMaterial - record->materialChange);
+        pos.totalMaterial = static_cast<uint16_t>(pos.totalMaterial - record->materialChange);
         pos.pawnCount[s]++;
         pos.board[from] = static_cast<PieceCode>(pawn);
         pos.pieceBB[pawn] = record->movedPieceSnapshot;

@@ -26,7 +26,7 @@ struct Position {
     uint8_t kingSq[2];         // [0] black, [1] white; SQ_NONE when absent
     uint16_t castleRights;
     uint8_t epSquare;          // 0 for none
-    uint8_t totalMaterial;
+    uint16_t totalMaterial;     // wide enough for any set-up with its promotions
     uint8_t pieceMaterial[2];
     uint8_t pawnCount[2];
     Move epdBestMove;

@@ -4,6 +4,7 @@
 // sum is kept in 16 bits as the score scale demands.
 #include "eval/evaluate.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -301,5 +302,6 @@ int16_t Evaluate() {
     if (pos.pieceMaterial[BLACK] > 13) score -= SHELTER_FACTOR[shelter[WHITE]] * KingAttack(tally.attackSum[BLACK]);
     if (pos.pieceMaterial[WHITE] > 13) score += SHELTER_FACTOR[shelter[BLACK]] * KingAttack(tally.attackSum[WHITE]);
 
+    score = std::clamp(score, -EVALUATION_LIMIT, EVALUATION_LIMIT);
     return static_cast<int16_t>(pos.sideToMove == WHITE ? score : -score);
 }

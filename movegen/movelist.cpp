@@ -69,8 +69,10 @@ int16_t StaticExchange(int piece, int from, int to, Bitboard rookSliders, Bitboa
     case QUEEN: {
         rookSliders &= ~squareBit[from];
         diagonalSliders &= ~squareBit[from];
-        const Bitboard found = RookXray(from, to, rookSliders);
-        attackers |= found ? found : DiagonalXray(from, to, diagonalSliders);
+        // The diagonal is looked at only when the rook lines add no new
+        // attacker; a piece found there that already attacks counts as none.
+        const Bitboard added = RookXray(from, to, rookSliders) & ~attackers;
+        attackers |= added ? added : DiagonalXray(from, to, diagonalSliders);
         break;
     }
     case KING:

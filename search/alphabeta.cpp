@@ -112,7 +112,11 @@ int16_t AlphaBeta(int depth, int ply, int alpha, int beta, int allowNull) {
 
     // Table probe; an entry whose move heads for a repetition is not trusted.
     const bool windowFixed = rootFailState.load(std::memory_order_relaxed) != 0 && depth == iterationDepth;
-    if (const HashEntry* entry = ProbeHash()) {
+    const HashEntry* const probe = ProbeHash();
+    if (probe && IsBookEntry(probe)) {
+        record->hashMove = EntryMove(probe);
+        record->hashDepth = 0;
+    } else if (const HashEntry* entry = probe) {
         record->hashMove = EntryMove(entry);
         record->hashDepth = static_cast<uint8_t>(EntryDepth(entry));
         if (depth <= EntryDepth(entry)) {

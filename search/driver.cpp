@@ -46,7 +46,11 @@ int16_t SearchRoot(int alpha, int beta) {
     const int depth = iterationDepth;
     const int side = pos.sideToMove;
 
-    if (const HashEntry* entry = ProbeHash()) {
+    const HashEntry* const probe = ProbeHash();
+    if (probe && IsBookEntry(probe)) {
+        record->hashMove = EntryMove(probe);
+        record->hashDepth = 0;
+    } else if (const HashEntry* entry = probe) {
         record->hashMove = EntryMove(entry);
         record->hashDepth = static_cast<uint8_t>(EntryDepth(entry));
         if (EntryDepth(entry) >= depth) {
@@ -165,10 +169,12 @@ Move IterativeSearch() {
     int beta = ROOT_WINDOW;
     ScoredMove result = {0, MOVE_NONE};
 
-    // Resume from what the table already knows about this position.
+    // Resume from what the table already knows about this position; a book
+    // entry only offers its move.
     if (const HashEntry* entry = ProbeHash()) {
-        const int score = EntryScore(entry);
-        if (EntryDepth(entry) >= 2) {
+        const bool book = IsBookEntry(entry);
+        const int score = book ? 0 : EntryScore(entry);
+        if (!book && EntryDepth(entry) >= 2) {
             const uint32_t bound = EntryBound(entry);
             if (bound == BOUND_EXACT) {
                 alpha = score - ASPIRATION_WINDOW;

@@ -27,6 +27,9 @@ inline int EntryDepth(const HashEntry* e) { return e->word2 & 0x7F; }
 inline uint32_t EntryBound(const HashEntry* e) { return e->word2 & 0x180; }
 inline int EntryStamp(const HashEntry* e) { return (e->word2 >> 9) & 0x1FF; }
 inline int EntryScore(const HashEntry* e) { return static_cast<int>(e->word2 >> 18) - 8190; }
+// A book entry carries a move and nothing else: its depth, bound and score
+// fields are zero, which would read as an exact score of -8190.
+inline bool IsBookEntry(const HashEntry* e) { return EntryStamp(e) == 0; }
 
 void ClearHashTable();
 // First matching slot of the current position's bucket, or nullptr.

@@ -27,8 +27,12 @@ int16_t Quiescence(int qdepth, int ply, int alpha, int beta) {
     ScoredMove* const listStart = record == plyRecords ? moveStack : (record - 1)->listEnd;
     if (ply >= PLY_RECORDS || NoRoomForChildren(listStart)) return Evaluate();
 
-    // qdepth is never above 0, so every matching entry is deep enough.
-    if (const HashEntry* entry = ProbeHash()) {
+    // qdepth is never above 0, so every matching search entry is deep enough.
+    const HashEntry* const probe = ProbeHash();
+    if (probe && IsBookEntry(probe)) {
+        record->hashMove = EntryMove(probe);
+        record->hashDepth = 0;
+    } else if (const HashEntry* entry = probe) {
         record->hashMove = EntryMove(entry);
         record->hashDepth = static_cast<uint8_t>(EntryDepth(entry));
         const int score = EntryScore(entry);

@@ -125,3 +125,19 @@ TEST_F(NodeTest, SearchesPositionsWithoutAKing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(NodeTest, OverwhelmingMaterialStaysBelowTheMateScores) {
+    // Black has seven legal moves; however lost, none of them may read as
+    // illegal or the root would call it stalemate.
+    Setup("6bk/6pp/8/8/8/QQQQQQQQ/RRBB4/K1NN4 b - -");
+    EXPECT_GE(Evaluate(), -EVALUATION_LIMIT);
+    const Move move = SearchQuietly(3);
+    EXPECT_FALSE(IsSpecialMove(move)) << Text(move);
+    EXPECT_GT(moveStack[0].score, -MATE_SCORE);
+    Setup("6bk/6pp/8/8/8/QQQQQQQQ/RRBB4/K1NN4 w - -");
+    EXPECT_LE(Evaluate(), EVALUATION_LIMIT);
+}
+
+}  // namespace
