@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr Bitboard Bit(int sq) { return Bitboard{1} << (63 - sq); }
-
 // Pieces a side can have in any game: the sixteen it starts with (the side's
 // 8-bit material counter is sized for that).
 constexpr int MAX_MEN_PER_SIDE = 16;
@@ -27,7 +25,7 @@ void PutPiece(Position& p, int code, int sq) {
     if (KindOf(code) == KING)
         p.kingSq[side] = static_cast<uint8_t>(sq);
     else
-        p.pieceBB[code] |= Bit(sq);
+        p.pieceBB[code] |= BitOf(sq);
     p.hashKey ^= keyTable[code][sq];
     const uint8_t units = MATERIAL_UNITS[code];
     p.totalMaterial = static_cast<uint16_t>(p.totalMaterial + units);
@@ -42,7 +40,7 @@ void PutPiece(Position& p, int code, int sq) {
 // Colour sets, occupancy and the rotated occupancies from the piece sets.
 void BuildOccupancy(Position& p) {
     for (int side = BLACK; side <= WHITE; ++side) {
-        Bitboard set = p.kingSq[side] == SQ_NONE ? 0 : Bit(p.kingSq[side]);
+        Bitboard set = HasKing(p.kingSq[side]) ? BitOf(p.kingSq[side]) : 0;
         for (int kind = PAWN; kind <= QUEEN; ++kind) set |= p.pieceBB[CodeOf(kind, side)];
         p.colourBB[side] = set;
     }
@@ -56,7 +54,7 @@ bool AttackedBy(const Position& p, int sq, int side) {
     const int queen = CodeOf(QUEEN, side);
     if (p.pieceBB[CodeOf(PAWN, side)] & (side == WHITE ? blackPawnAttacks[sq] : whitePawnAttacks[sq])) return true;
     if (p.pieceBB[CodeOf(KNIGHT, side)] & knightAttacks[sq]) return true;
-    if (p.kingSq[side] != SQ_NONE && (kingAttacks[sq] & Bit(p.kingSq[side]))) return true;
+    if (HasKing(p.kingSq[side]) && (kingAttacks[sq] & BitOf(p.kingSq[side]))) return true;
     if ((p.pieceBB[CodeOf(ROOK, side)] | p.pieceBB[queen]) & RookAttacksIn(p, sq)) return true;
     return ((p.pieceBB[CodeOf(BISHOP, side)] | p.pieceBB[queen]) & BishopAttacksIn(p, sq)) != 0;
 }
@@ -182,7 +180,7 @@ bool ParseFen(const char* text, FenResult& result) {
     BuildOccupancy(p);
     // The side to move must not be able to capture the other king.
     const int other = p.sideToMove ^ 1;
-    if (p.kingSq[other] != SQ_NONE && AttackedBy(p, p.kingSq[other], p.sideToMove)) return false;
+    if (HasKing(p.kingSq[other]) && AttackedBy(p, p.kingSq[other], p.sideToMove)) return false;
     return true;
 }
 

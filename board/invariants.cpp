@@ -1,6 +1,8 @@
 // Consistency check of the global position against its derived state.
 #include "board/invariants.h"
 
+#include <cstring>
+
 #include "board/tables.h"
 
 const char* CheckPositionInvariants() {
@@ -27,7 +29,7 @@ const char* CheckPositionInvariants() {
     }
     for (int side = BLACK; side <= WHITE; ++side) {
         const int king = pos.kingSq[side];
-        if (king != SQ_NONE && (king > 63 || pos.board[king] != CodeOf(KING, side)))
+        if (HasKing(king) && (king > 63 || pos.board[king] != CodeOf(KING, side)))
             return "king square does not hold that side's king";
         if (pos.colourBB[side] != colour[side]) return "colour set is not the union of its pieces";
     }
@@ -44,4 +46,16 @@ const char* CheckPositionInvariants() {
         return "historyTop outside the history";
     if (historyTop->key != pos.hashKey) return "top history entry does not hold hashKey";
     return nullptr;
+}
+
+bool SamePosition(const Position& a, const Position& b) {
+    return a.sideToMove == b.sideToMove && std::memcmp(a.board, b.board, sizeof a.board) == 0 &&
+           std::memcmp(a.pieceBB, b.pieceBB, sizeof a.pieceBB) == 0 &&
+           std::memcmp(a.colourBB, b.colourBB, sizeof a.colourBB) == 0 && a.occupied == b.occupied &&
+           a.occFiles == b.occFiles && a.occDiagA1H8 == b.occDiagA1H8 && a.occDiagA8H1 == b.occDiagA8H1 &&
+           a.hashKey == b.hashKey && a.pawnKey == b.pawnKey && a.kingSq[0] == b.kingSq[0] &&
+           a.kingSq[1] == b.kingSq[1] && a.castleRights == b.castleRights && a.epSquare == b.epSquare &&
+           a.totalMaterial == b.totalMaterial && a.pieceMaterial[0] == b.pieceMaterial[0] &&
+           a.pieceMaterial[1] == b.pieceMaterial[1] && a.pawnCount[0] == b.pawnCount[0] &&
+           a.pawnCount[1] == b.pawnCount[1];
 }

@@ -26,16 +26,6 @@ inline void CheckAfter([[maybe_unused]] const char* operation, [[maybe_unused]] 
 #endif
 }
 
-// XOR of the keys of every right in a set of castling rights (bits 1, 2, 8, 16).
-inline uint64_t CastleKeys(unsigned rights) {
-    uint64_t key = 0;
-    if (rights & CASTLE_WHITE_SHORT) key ^= keyTable[0][SQ_G1];
-    if (rights & CASTLE_WHITE_LONG) key ^= keyTable[0][SQ_C1];
-    if (rights & CASTLE_BLACK_SHORT) key ^= keyTable[0][SQ_G8];
-    if (rights & CASTLE_BLACK_LONG) key ^= keyTable[0][SQ_C8];
-    return key;
-}
-
 // Rights lost by any capture on a corner square.
 constexpr uint16_t CornerRights(int sq) {
     return sq == SQ_A8 ? CASTLE_BLACK_LONG
@@ -75,8 +65,6 @@ constexpr CastleSquares CASTLE_SQUARES[4] = {
     {SQ_E1, SQ_C1, SQ_A1, SQ_D1},
 };
 
-constexpr Bitboard Bit(int sq) { return Bitboard{1} << (63 - sq); }
-
 inline void ToggleRotated(int sq) {
     pos.occFiles ^= squareBitFiles[sq];
     pos.occDiagA1H8 ^= squareBitA1H8[sq];
@@ -91,7 +79,7 @@ inline void SetRotated(int sq) {
 inline void MovePiece(int from, int to, int side, uint16_t& count, PlyRecord* record) {
     ToggleRotated(from);  // from is occupied: the toggle clears it
     const int piece = pos.board[from];
-    const Bitboard fromTo = Bit(from) | Bit(to);
+    const Bitboard fromTo = BitOf(from) | BitOf(to);
     const uint64_t* keys = keyTable[piece];
     switch (KindOf(piece)) {
     case PAWN: {
@@ -137,8 +125,8 @@ inline void MovePiece(int from, int to, int side, uint16_t& count, PlyRecord* re
 inline int RemoveCaptured(int to, int opponent, PlyRecord* record) {
     const int captured = pos.board[to];
     record->capturedPiece = static_cast<uint8_t>(captured);
-    pos.pieceBB[captured] ^= Bit(to);
-    pos.colourBB[opponent] ^= Bit(to);
+    pos.pieceBB[captured] ^= BitOf(to);
+    pos.colourBB[opponent] ^= BitOf(to);
     pos.hashKey ^= keyTable[captured][to];
     if (pos.castleRights) DropRights(CornerRights(to));
     return captured;
@@ -198,9 +186,9 @@ void MakeMove(Move move, PlyRecord* record) {
         const uint64_t delta = keyTable[pawn][to] ^ keyTable[pawn][from] ^ keyTable[captured][cs];
         pos.hashKey ^= delta;
         pos.pawnKey ^= static_cast<uint32_t>(delta);
-        pos.pieceBB[captured] ^= Bit(cs);
-        pos.colourBB[o] ^= Bit(cs);
-        const Bitboard fromTo = Bit(from) | Bit(to);
+        pos.pieceBB[captured] ^= BitOf(cs);
+        pos.colourBB[o] ^= BitOf(cs);
+        const Bitboard fromTo = BitOf(from) | BitOf(to);
         pos.pieceBB[pawn] ^= fromTo;
         pos.colourBB[s] ^= fromTo;
         pos.occupied = pos.colourBB[0] | pos.colourBB[1];
@@ -223,8 +211,8 @@ void MakeMove(Move move, PlyRecord* record) {
         pos.board[c.rookFrom] = EMPTY;
         pos.board[c.kingTo] = static_cast<PieceCode>(king);
         pos.board[c.rookTo] = static_cast<PieceCode>(rook);
-        pos.pieceBB[rook] ^= Bit(c.rookFrom) | Bit(c.rookTo);
-        pos.colourBB[s] ^= Bit(c.kingFrom) | Bit(c.kingTo) | Bit(c.rookFrom) | Bit(c.rookTo);
+        pos.pieceBB[rook] ^= BitOf(c.rookFrom) | BitOf(c.rookTo);
+        pos.colourBB[s] ^= BitOf(c.kingFrom) | BitOf(c.kingTo) | BitOf(c.rookFrom) | BitOf(c.rookTo);
         pos.occupied = pos.colourBB[0] | pos.colourBB[1];
         ToggleRotated(c.kingFrom);
         ToggleRotated(c.kingTo);
@@ -255,9 +243,9 @@ void MakeMove(Move move, PlyRecord* record) {
         pos.pawnKey ^= static_cast<uint32_t>(keyTable[pawn][from]);
         pos.hashKey ^= keyTable[promoted][to] ^ keyTable[pawn][from];
         pos.pawnCount[s]--;
-        pos.pieceBB[promoted] |= Bit(to);
-        pos.pieceBB[pawn] ^= Bit(from);
-        pos.colourBB[s] ^= Bit(from) | Bit(to);
+        pos.pieceBB[promoted] |= BitOf(to);
+        pos.pieceBB[pawn] ^= BitOf(from);
+        pos.colourBB[s] ^= BitOf(from) | BitOf(to);
         pos.occupied = pos.colourBB[0] | pos.colourBB[1];
         break;
     }
@@ -299,8 +287,8 @@ void UnmakeMove(Move move, PlyRecord* record) {
         pos.totalMaterial = static_cast<uint16_t>(pos.totalMaterial - record->materialChange);
         if (KindOf(captured) == PAWN) pos.pawnCount[o]++;
         else pos.pieceMaterial[o] = static_cast<uint8_t>(pos.pieceMaterial[o] - record->materialChange);
-        pos.pieceBB[captured] |= Bit(to);
-        pos.colourBB[o] |= Bit(to);
+        pos.pieceBB[captured] |= BitOf(to);
+        pos.colourBB[o] |= BitOf(to);
         if (to == pos.kingSq[s]) pos.kingSq[s] = static_cast<uint8_t>(from);
         else pos.pieceBB[pos.board[to]] = record->movedPieceSnapshot;
         pos.board[from] = pos.board[to];
@@ -316,8 +304,8 @@ void UnmakeMove(Move move, PlyRecord* record) {
         pos.totalMaterial++;
         pos.pawnCount[o]++;
         pos.board[cs] = static_cast<PieceCode>(captured);
-        pos.colourBB[o] |= Bit(cs);
-        pos.pieceBB[captured] |= Bit(cs);
+        pos.colourBB[o] |= BitOf(cs);
+        pos.pieceBB[captured] |= BitOf(cs);
         pos.pieceBB[pawn] = record->movedPieceSnapshot;
         break;
     }
@@ -333,7 +321,7 @@ void UnmakeMove(Move move, PlyRecord* record) {
         pos.board[c.rookFrom] = static_cast<PieceCode>(rook);
         pos.board[c.kingTo] = EMPTY;
         pos.board[c.rookTo] = EMPTY;
-        pos.pieceBB[rook] ^= Bit(c.rookFrom) | Bit(c.rookTo);
+        pos.pieceBB[rook] ^= BitOf(c.rookFrom) | BitOf(c.rookTo);
         break;
     }
     default: {  // promotions, kinds 4..11
@@ -344,14 +332,14 @@ void UnmakeMove(Move move, PlyRecord* record) {
         pos.pawnCount[s]++;
         pos.board[from] = static_cast<PieceCode>(pawn);
         pos.pieceBB[pawn] = record->movedPieceSnapshot;
-        pos.pieceBB[promoted] ^= Bit(to);
+        pos.pieceBB[promoted] ^= BitOf(to);
         if (kind < KIND_CAPTURE_PROMO_QUEEN) {
             pos.board[to] = EMPTY;
         } else {
             const int captured = record->capturedPiece;
             pos.castleRights = record->castleSnapshot;
-            pos.pieceBB[captured] |= Bit(to);
-            pos.colourBB[o] |= Bit(to);
+            pos.pieceBB[captured] |= BitOf(to);
+            pos.colourBB[o] |= BitOf(to);
             pos.pieceMaterial[o] = static_cast<uint8_t>(pos.pieceMaterial[o] + MATERIAL_UNITS[captured]);
             pos.board[to] = static_cast<PieceCode>(captured);
         }

@@ -43,23 +43,6 @@ constexpr Position EmptyPosition() {
     return p;
 }
 
-// Named views of the piece sets and king squares, for code that handles one
-// fixed piece kind; code that computes a piece code indexes the arrays.
-inline Bitboard& whitePawns = pos.pieceBB[W_PAWN];
-inline Bitboard& blackPawns = pos.pieceBB[B_PAWN];
-inline Bitboard& whiteKnights = pos.pieceBB[W_KNIGHT];
-inline Bitboard& blackKnights = pos.pieceBB[B_KNIGHT];
-inline Bitboard& whiteBishops = pos.pieceBB[W_BISHOP];
-inline Bitboard& blackBishops = pos.pieceBB[B_BISHOP];
-inline Bitboard& whiteRooks = pos.pieceBB[W_ROOK];
-inline Bitboard& blackRooks = pos.pieceBB[B_ROOK];
-inline Bitboard& whiteQueens = pos.pieceBB[W_QUEEN];
-inline Bitboard& blackQueens = pos.pieceBB[B_QUEEN];
-inline Bitboard& whitePieces = pos.colourBB[WHITE];
-inline Bitboard& blackPieces = pos.colourBB[BLACK];
-inline uint8_t& whiteKingSq = pos.kingSq[WHITE];
-inline uint8_t& blackKingSq = pos.kingSq[BLACK];
-
 // Position history: historyTop points at the entry of the current position.
 extern HistoryEntry positionHistory[HISTORY_SIZE];
 extern HistoryEntry* historyTop;

@@ -16,7 +16,7 @@ extern Bitboard whiteFrontSpan[64], blackFrontSpan[64];
 extern Bitboard fileAbove[64], fileBelow[64];
 extern Bitboard epMaskFiles[64], epMaskA1H8[64], epMaskA8H1[64];
 
-// Builds every table above, then the piece-square table selection.
+// Builds every table above.
 void InitTables();
 
 Bitboard RotateFiles(Bitboard bb);

@@ -24,6 +24,10 @@ constexpr Square ToSquare(int sq) { return static_cast<Square>(sq); }
 
 // Square s is bit 63 - s: a8 is the most significant bit, h1 bit 0.
 using Bitboard = uint64_t;
+constexpr Bitboard BitOf(int sq) { return Bitboard{1} << (63 - sq); }
+
+// A side without a king (possible in set-ups) has SQ_NONE as its king square.
+constexpr bool HasKing(int kingSq) { return kingSq != SQ_NONE; }
 
 constexpr int WHITE = 1;
 constexpr int BLACK = 0;

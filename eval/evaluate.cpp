@@ -41,18 +41,14 @@ constexpr int16_t KING_ATTACK[KING_ATTACK_SIZE] = {
     200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200,
     200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200};
 
-constexpr Bitboard Bit(int sq) { return 1ull << (63 - sq); }
-
 constexpr Bitboard LightSquares() {
     Bitboard set = 0;
     for (int sq = 0; sq < 64; ++sq)
-        if (((RowOf(sq) + ColumnOf(sq)) & 1) == 0) set |= Bit(sq);
+        if (((RowOf(sq) + ColumnOf(sq)) & 1) == 0) set |= BitOf(sq);
     return set;
 }
 constexpr Bitboard LIGHT_SQUARES = LightSquares();  // a8 is light
 constexpr Bitboard DARK_SQUARES = ~LIGHT_SQUARES;
-
-constexpr bool HasKing(int sq) { return sq < 64; }
 
 // White's square sq as seen from Side's back rank (rank 1 becomes rank 8).
 template <int Side> constexpr int Own(int sq) { return Side == WHITE ? sq : sq ^ 56; }
@@ -85,16 +81,16 @@ template <int Side> int ShelterPawns() {
     const int q = HasQueen(Side ^ 1) ? 11 : 5;
     int score = 0;
     if (king == Own<Side>(SQ_F1) || king == Own<Side>(SQ_G1) || king == Own<Side>(SQ_H1)) {
-        if (!(rooks & (Bit(Own<Side>(SQ_G1)) | Bit(Own<Side>(SQ_H1))))) {
+        if (!(rooks & (BitOf(Own<Side>(SQ_G1)) | BitOf(Own<Side>(SQ_H1))))) {
             for (int sq : {SQ_F2, SQ_G2, SQ_H2})
-                if (pawns & Bit(Own<Side>(sq))) score += 1 + q;
-            if (pawns & (Bit(Own<Side>(SQ_G3)) | Bit(Own<Side>(SQ_H3)))) score += (q + 1) / 2;
+                if (pawns & BitOf(Own<Side>(sq))) score += 1 + q;
+            if (pawns & (BitOf(Own<Side>(SQ_G3)) | BitOf(Own<Side>(SQ_H3)))) score += (q + 1) / 2;
         }
     } else if (king == Own<Side>(SQ_A1) || king == Own<Side>(SQ_B1) || king == Own<Side>(SQ_C1)) {
-        if (!(rooks & (Bit(Own<Side>(SQ_A1)) | Bit(Own<Side>(SQ_B1))))) {
+        if (!(rooks & (BitOf(Own<Side>(SQ_A1)) | BitOf(Own<Side>(SQ_B1))))) {
             for (int sq : {SQ_A2, SQ_B2, SQ_C2})
-                if (pawns & Bit(Own<Side>(sq))) score += q - 2;
-            if (pawns & (Bit(Own<Side>(SQ_A3)) | Bit(Own<Side>(SQ_B3)))) score += (q - 2) / 2;
+                if (pawns & BitOf(Own<Side>(sq))) score += q - 2;
+            if (pawns & (BitOf(Own<Side>(SQ_A3)) | BitOf(Own<Side>(SQ_B3)))) score += (q - 2) / 2;
         }
     }
     return score;
@@ -183,7 +179,7 @@ template <int Side> int PieceTerms(PieceTally& tally) {
     }
     // A bishop that took the rook pawn's neighbour and is shut in by a pawn.
     auto trapped = [&](int bishopSq, int pawnSq) {
-        return (bishops & Bit(Own<Side>(bishopSq))) && (enemyPawns & Bit(Own<Side>(pawnSq)));
+        return (bishops & BitOf(Own<Side>(bishopSq))) && (enemyPawns & BitOf(Own<Side>(pawnSq)));
     };
     if (trapped(SQ_A7, SQ_B6) || trapped(SQ_B8, SQ_C7) || trapped(SQ_G8, SQ_F7) || trapped(SQ_H7, SQ_G6))
         score -= 220;

@@ -268,8 +268,7 @@ uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream) {
         const int side = pos.sideToMove;
         PlyRecord* record = &gameRecords[plyNo];
         ComputeCheckInfo(&record->check);
-        ScoredMove* end = record->check.checkers ? GenerateEvasions[side](generated, &record->check)
-                                                 : GenerateMoves[side](generated);
+        ScoredMove* end = GenerateNodeMoves(generated, &record->check);
         bool listed = false;
         for (ScoredMove* entry = generated; entry < end; ++entry)
             if (entry->move == move) {

@@ -19,8 +19,6 @@ int SquareOf(const char* text) {
     return (text[0] - 'a') + 8 * ('8' - text[1]);
 }
 
-Bitboard BitOf(int sq) { return Bitboard{1} << (63 - sq); }
-
 Bitboard FileMask(int file) {
     Bitboard mask = 0;
     for (int row = 0; row < 8; ++row) mask |= BitOf(row * 8 + file);
@@ -175,7 +173,7 @@ Move ResolveSanSource(const char* text, int to, Bitboard mask) {
     case 'R': candidates = RookAttacks(to) & pos.pieceBB[CodeOf(ROOK, side)] & mask; break;
     case 'Q': candidates = QueenAttacks(to) & pos.pieceBB[CodeOf(QUEEN, side)] & mask; break;
     case 'K':
-        if (pos.kingSq[side] == SQ_NONE) return MOVE_NONE;
+        if (!HasKing(pos.kingSq[side])) return MOVE_NONE;
         return BuildMove(pos.kingSq[side], to, kind);
     default: {
         if (!IsFile(text[0])) return MOVE_NONE;

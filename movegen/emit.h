@@ -61,12 +61,12 @@ inline ScoredMove* EmitPromotions(ScoredMove* list, int from, int to, bool captu
 // Square bit of a side's king, empty when the side has none.
 inline Bitboard KingBit(int side) {
     const int k = pos.kingSq[side];
-    return k < 64 ? squareBit[k] : 0;
+    return HasKing(k) ? squareBit[k] : 0;
 }
 // Squares next to a side's king, empty when the side has none.
 inline Bitboard KingZone(int side) {
     const int k = pos.kingSq[side];
-    return k < 64 ? kingAttacks[k] : 0;
+    return HasKing(k) ? kingAttacks[k] : 0;
 }
 
 inline Bitboard RookSliders() {

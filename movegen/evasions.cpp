@@ -3,6 +3,7 @@
 #include "movegen/evasions.h"
 
 #include "movegen/emit.h"
+#include "movegen/generate.h"
 
 using namespace movegen;
 
@@ -10,7 +11,7 @@ void ComputeCheckInfo(CheckInfo* info) {
     const int side = pos.sideToMove, enemy = side ^ 1;
     const int k = pos.kingSq[side];
     info->checkers = 0;
-    if (k >= 64) return;  // a side without a king is never in check
+    if (!HasKing(k)) return;  // a side without a king is never in check
     const Bitboard rookLike = pos.pieceBB[CodeOf(ROOK, enemy)] | pos.pieceBB[CodeOf(QUEEN, enemy)];
     const Bitboard diagonalLike = pos.pieceBB[CodeOf(BISHOP, enemy)] | pos.pieceBB[CodeOf(QUEEN, enemy)];
     Bitboard checkers = 0;
@@ -71,7 +72,7 @@ ScoredMove* GenerateEvasionsOf(ScoredMove* list, const CheckInfo* info) {
     constexpr int Them = Side ^ 1;
     const int k = pos.kingSq[Side];
     const Bitboard checkers = info->checkers;
-    if (k >= 64 || !checkers) return list;  // only a side with a king can be in check
+    if (!HasKing(k) || !checkers) return list;  // only a side with a king can be in check
     Bitboard block = 0;
 
     if (!(checkers & (checkers - 1))) {
@@ -154,3 +155,8 @@ ScoredMove* GenerateEvasionsOf(ScoredMove* list, const CheckInfo* info) {
 }  // namespace
 
 const EvasionFn GenerateEvasions[2] = {GenerateEvasionsOf<BLACK>, GenerateEvasionsOf<WHITE>};
+
+ScoredMove* GenerateNodeMoves(ScoredMove* list, const CheckInfo* info) {
+    const int side = pos.sideToMove;
+    return info->checkers ? GenerateEvasions[side](list, info) : GenerateMoves[side](list);
+}

@@ -86,7 +86,7 @@ ScoredMove* PieceMoves(ScoredMove* list, Bitboard own, Bitboard enemy, Bitboard 
 template <int Side, bool CapturesOnly>
 ScoredMove* KingMoves(ScoredMove* list, Bitboard own, Bitboard enemy, Bitboard rs, Bitboard ds) {
     const int from = pos.kingSq[Side];
-    if (from >= 64) return list;
+    if (!HasKing(from)) return list;
     const Bitboard targets = kingAttacks[from] & ~KingZone(Side ^ 1) & ~own;
     list = PieceCaptures<Side, KING, CapturesOnly>(list, from, targets & enemy, rs, ds);
     if (!CapturesOnly) list = QuietMoves(list, from, targets & ~pos.occupied);

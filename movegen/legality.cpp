@@ -32,7 +32,7 @@ inline bool SquareAttacked(int sq) {
 // Squares next to each castling path, where the enemy king may not stand.
 constexpr Bitboard Squares(std::initializer_list<int> squares) {
     Bitboard b = 0;
-    for (int s : squares) b |= Bitboard{1} << (63 - s);
+    for (int s : squares) b |= BitOf(s);
     return b;
 }
 constexpr Bitboard NEAR_WHITE_SHORT = Squares({SQ_E1, SQ_F1, SQ_G1, SQ_H1, SQ_E2, SQ_F2, SQ_G2, SQ_H2});
@@ -56,7 +56,7 @@ bool CastlingPathAttackedOf(Move move) {
 template <int Side>
 bool KingAttackedAfterMoveOf(Move move) {
     const int k = pos.kingSq[Side];
-    if (k >= 64) return false;  // a side without a king is never in check
+    if (!HasKing(k)) return false;  // a side without a king is never in check
     if (SquareAttacked<Side>(k)) return true;
     return IsCastling(move) && CastlingPathAttackedOf<Side>(move);
 }
@@ -98,7 +98,7 @@ int GenerateLegalMoves(Move* out) {
     CheckInfo info;
     ComputeCheckInfo(&info);
     const int side = pos.sideToMove;
-    ScoredMove* end = info.checkers ? GenerateEvasions[side](list, &info) : GenerateMoves[side](list);
+    ScoredMove* end = GenerateNodeMoves(list, &info);
     // A record of its own, so that a caller's snapshot in currentPly survives.
     PlyRecord record;
     SaveSnapshot(&record);

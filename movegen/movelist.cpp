@@ -15,7 +15,7 @@ inline int Pst(int piece, int sq) { return PstValue(piece, sq, pos.totalMaterial
 // a king contributes nothing.
 inline Bitboard KingNextTo(int side, int sq) {
     const int k = pos.kingSq[side];
-    return k < 64 ? squareBit[k] & kingAttacks[sq] : 0;
+    return HasKing(k) ? squareBit[k] & kingAttacks[sq] : 0;
 }
 
 // Sliders of a set that stand behind from as seen from to: members of both

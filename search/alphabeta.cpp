@@ -183,8 +183,7 @@ int16_t AlphaBeta(int depth, int ply, int alpha, int beta, int allowNull) {
     };
 
     if (record->listEnd == nullptr)
-        record->listEnd = inCheck ? GenerateEvasions[side](listStart, &record->check)
-                                  : GenerateMoves[side](listStart);
+        record->listEnd = GenerateNodeMoves(listStart, &record->check);
     SaveSnapshot(record);
     MarkHashAndKillers(record, listStart, record->listEnd);
 

@@ -81,8 +81,7 @@ int16_t SearchRoot(int alpha, int beta) {
     // The root list is generated once per search; later iterations reorder
     // it by the scores the previous iteration wrote into it.
     if (record->listEnd == nullptr)
-        record->listEnd = inCheck ? GenerateEvasions[side](moveStack, &record->check)
-                                  : GenerateMoves[side](moveStack);
+        record->listEnd = GenerateNodeMoves(moveStack, &record->check);
     SaveSnapshot(record);
     MarkHashAndKillers(record, moveStack, record->listEnd);
 
