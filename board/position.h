@@ -59,3 +59,8 @@ void SaveGameSnapshot();
 
 // Material units by piece code (pawn 1, minor 3, rook 5, queen 9, king 0).
 inline constexpr uint8_t MATERIAL_UNITS[13] = {0, 1, 1, 3, 3, 3, 3, 5, 5, 9, 9, 0, 0};
+
+// No pawns and at most one minor piece on the board: nobody can mate.
+inline bool NoMatingMaterial() {
+    return pos.totalMaterial < 4 && pos.pawnCount[WHITE] == 0 && pos.pawnCount[BLACK] == 0;
+}

@@ -99,6 +99,15 @@ struct ScoredMove {
     Move move;
 };
 
+// Piece values by code, for move ordering, the exchange evaluation and the
+// material part of the static evaluation.
+inline constexpr int16_t pieceValue[13] = {0, 100, 100, 310, 310, 315, 315, 500, 500, 950, 950, 2000, 2000};
+constexpr int ValueOfKind(int kind) { return pieceValue[2 * kind - 1]; }
+
 // Score scale, side-to-move point of view.
-constexpr int INFINITE_SCORE = 8190;
-constexpr int MATE_SCORE = 8100;
+constexpr int INFINITE_SCORE = 8190;  // bounds every window and marks an illegal move
+constexpr int MATE_SCORE = 8100;      // a side mated at ply p scores p - MATE_SCORE
+constexpr int MatedAtPly(int ply) { return ply - MATE_SCORE; }
+constexpr int MATE_IN_ONE = MATE_SCORE - 1;  // the best score a search can reach
+// Above this a score can only come from a mate found within 50 plies.
+constexpr int WINNING_MATE_SCORE = MATE_SCORE - 50;

@@ -16,11 +16,11 @@ uint32_t pawnHashTable[PAWN_HASH_SIZE];
 
 namespace {
 
-constexpr int KNIGHT_VALUE = 310;
-constexpr int BISHOP_VALUE = 315;
-constexpr int ROOK_VALUE = 500;
-constexpr int QUEEN_VALUE = 950;
-constexpr int PAWN_VALUE = 100;
+constexpr int KNIGHT_VALUE = ValueOfKind(KNIGHT);
+constexpr int BISHOP_VALUE = ValueOfKind(BISHOP);
+constexpr int ROOK_VALUE = ValueOfKind(ROOK);
+constexpr int QUEEN_VALUE = ValueOfKind(QUEEN);
+constexpr int PAWN_VALUE = ValueOfKind(PAWN);
 
 // Indexed by the distance to the enemy king.
 constexpr int KNIGHT_ATTACK[8] = {4, 5, 5, 2, 1, 0, 0, 0};
@@ -270,8 +270,8 @@ void ClearPawnHashTable() { std::memset(pawnHashTable, 0, sizeof pawnHashTable);
 int PawnStructureScore() { return static_cast<int16_t>(PawnTerms<WHITE>() - PawnTerms<BLACK>()); }
 
 int16_t Evaluate() {
+    if (NoMatingMaterial()) return 0;
     const int pawnsOnBoard = pos.pawnCount[0] + pos.pawnCount[1];
-    if (pos.totalMaterial < 4 && pawnsOnBoard == 0) return 0;
 
     const int whiteKing = pos.kingSq[WHITE];
     const int blackKing = pos.kingSq[BLACK];

@@ -3,12 +3,14 @@
 
 #include <cstdint>
 
+#include "board/types.h"
+
 constexpr int PAWN_HASH_SIZE = 1 << 20;
 extern uint32_t pawnHashTable[PAWN_HASH_SIZE];
 
 // Static values stay well inside the range of mate scores and the
 // illegal-move marker, however lopsided the material.
-constexpr int EVALUATION_LIMIT = 7900;
+constexpr int EVALUATION_LIMIT = MATE_SCORE - 200;
 
 void ClearPawnHashTable();
 // Score of the global position for the side to move, in centipawns.

@@ -48,15 +48,20 @@ inline ScoredMove* Emit(ScoredMove* list, int from, int to, int kind, int score)
     return list + 1;
 }
 
-// The four promotion entries in their fixed order queen, knight, rook,
-// bishop; base is the victim's value for a capture, 0 for a push.
+// The four promotion entries; base is the victim's value for a capture, 0
+// for a push.
 inline ScoredMove* EmitPromotions(ScoredMove* list, int from, int to, bool capture, int base) {
     const int kind = capture ? KIND_CAPTURE_PROMO_QUEEN : KIND_PROMO_QUEEN;
-    list = Emit(list, from, to, kind, base - 9401);
-    list = Emit(list, from, to, kind + 1, base - 30005);
-    list = Emit(list, from, to, kind + 2, base - 30025);
-    return Emit(list, from, to, kind + 3, base - 30050);
+    for (int i = 0; i < 4; ++i) list = Emit(list, from, to, kind + i, base + ORDER_PROMOTION[i]);
+    return list;
 }
+
+// Score of a capture that needs no exchange evaluation.
+constexpr int PlainCaptureScore(int victimValue, int moverValue) {
+    return victimValue - moverValue + ORDER_GOOD_CAPTURE;
+}
+// Score of a quiet move that blocks a check.
+constexpr int BlockScore(int moverValue) { return ORDER_QUIET - moverValue; }
 
 // Square bit of a side's king, empty when the side has none.
 inline Bitboard KingBit(int side) {
@@ -81,8 +86,8 @@ inline Bitboard DiagonalSliders() {
 template <int Worth>
 inline int CaptureScore(int piece, int from, int to, Bitboard rookSliders, Bitboard diagonalSliders) {
     const int victim = pieceValue[pos.board[to]];
-    if (victim < Worth - 50) return StaticExchange(piece, from, to, rookSliders, diagonalSliders);
-    return victim - Worth - 9500;
+    if (victim < Worth - EXCHANGE_MARGIN) return StaticExchange(piece, from, to, rookSliders, diagonalSliders);
+    return PlainCaptureScore(victim, Worth);
 }
 
 }  // namespace movegen

@@ -48,19 +48,19 @@ template <int Kind> inline Bitboard EmptyRays(int sq) {
 }
 
 // A slider kind's captures of the checker on q and its interpositions.
-template <int Side, int Kind, int CaptureScore, int BlockScore>
+template <int Side, int Kind>
 ScoredMove* SliderEvasions(ScoredMove* list, int q, Bitboard block) {
     const Bitboard pieces = pos.pieceBB[CodeOf(Kind, Side)];
     if (pieces & EmptyRays<Kind>(q)) {
         for (Bitboard b = pieces & SliderAttacks<Kind>(q); b; b &= b - 1)
-            list = Emit(list, FirstSquare(b), q, KIND_CAPTURE, pieceValue[pos.board[q]] + CaptureScore);
+            list = Emit(list, FirstSquare(b), q, KIND_CAPTURE, PlainCaptureScore(pieceValue[pos.board[q]], ValueOfKind(Kind)));
     }
     if (block) {
         for (Bitboard p = pieces; p; p &= p - 1) {
             const int from = FirstSquare(p);
             if (!(EmptyRays<Kind>(from) & block)) continue;
             for (Bitboard b = block & SliderAttacks<Kind>(from); b; b &= b - 1)
-                list = Emit(list, from, FirstSquare(b), KIND_QUIET, BlockScore);
+                list = Emit(list, from, FirstSquare(b), KIND_QUIET, BlockScore(ValueOfKind(Kind)));
         }
     }
     return list;
@@ -92,9 +92,9 @@ ScoredMove* GenerateEvasionsOf(ScoredMove* list, const CheckInfo* info) {
         const int ep = pos.epSquare;
         if (ep != 0 && q == ep + G::PUSH && checker == CodeOf(PAWN, Them) && RowOf(ep) == G::EP_ROW) {
             if (ColumnOf(ep) != 0 && pos.board[ep + firstDelta] == pawn)
-                list = Emit(list, ep + firstDelta, ep, KIND_EN_PASSANT, -9500);
+                list = Emit(list, ep + firstDelta, ep, KIND_EN_PASSANT, PlainCaptureScore(ValueOfKind(PAWN), ValueOfKind(PAWN)));
             if (ColumnOf(ep) != 7 && pos.board[ep + secondDelta] == pawn)
-                list = Emit(list, ep + secondDelta, ep, KIND_EN_PASSANT, -9500);
+                list = Emit(list, ep + secondDelta, ep, KIND_EN_PASSANT, PlainCaptureScore(ValueOfKind(PAWN), ValueOfKind(PAWN)));
         }
 
         const Bitboard pawnCapturers = pos.pieceBB[pawn] & capturers[q];
@@ -104,28 +104,28 @@ ScoredMove* GenerateEvasionsOf(ScoredMove* list, const CheckInfo* info) {
             for (const int from : sources) {
                 if (from < 0 || from > 63 || !(pawnCapturers & squareBit[from])) continue;
                 if (promotes) list = EmitPromotions(list, from, q, true, value);
-                else list = Emit(list, from, q, KIND_CAPTURE, value - 9600);
+                else list = Emit(list, from, q, KIND_CAPTURE, PlainCaptureScore(value, ValueOfKind(PAWN)));
             }
         }
 
         for (Bitboard b = pos.pieceBB[CodeOf(KNIGHT, Side)] & knightAttacks[q]; b; b &= b - 1)
-            list = Emit(list, FirstSquare(b), q, KIND_CAPTURE, value - 9810);
+            list = Emit(list, FirstSquare(b), q, KIND_CAPTURE, PlainCaptureScore(value, ValueOfKind(KNIGHT)));
         if (block) {
             for (Bitboard p = pos.pieceBB[CodeOf(KNIGHT, Side)]; p; p &= p - 1) {
                 const int from = FirstSquare(p);
                 for (Bitboard b = block & knightAttacks[from]; b; b &= b - 1)
-                    list = Emit(list, from, FirstSquare(b), KIND_QUIET, -30310);
+                    list = Emit(list, from, FirstSquare(b), KIND_QUIET, BlockScore(ValueOfKind(KNIGHT)));
             }
         }
-        list = SliderEvasions<Side, BISHOP, -9815, -30315>(list, q, block);
-        list = SliderEvasions<Side, ROOK, -10000, -30500>(list, q, block);
-        list = SliderEvasions<Side, QUEEN, -10450, -30950>(list, q, block);
+        list = SliderEvasions<Side, BISHOP>(list, q, block);
+        list = SliderEvasions<Side, ROOK>(list, q, block);
+        list = SliderEvasions<Side, QUEEN>(list, q, block);
 
         if (block) {
             const Bitboard steps = G::Push(pos.pieceBB[pawn]) & ~pos.occupied;
             for (Bitboard b = G::Push(steps & G::DOUBLE_STEP_RANK) & block; b; b &= b - 1) {
                 const int to = FirstSquare(b);
-                list = Emit(list, to + 2 * G::PUSH, to, KIND_QUIET, -30000);
+                list = Emit(list, to + 2 * G::PUSH, to, KIND_QUIET, ORDER_QUIET);
             }
             for (Bitboard b = steps & G::PROMOTION_RANK & block; b; b &= b - 1) {
                 const int to = FirstSquare(b);
@@ -133,7 +133,7 @@ ScoredMove* GenerateEvasionsOf(ScoredMove* list, const CheckInfo* info) {
             }
             for (Bitboard b = steps & ~G::PROMOTION_RANK & block; b; b &= b - 1) {
                 const int to = FirstSquare(b);
-                list = Emit(list, to + G::PUSH, to, KIND_QUIET, -30000);
+                list = Emit(list, to + G::PUSH, to, KIND_QUIET, ORDER_QUIET);
             }
         }
     }
@@ -145,10 +145,10 @@ ScoredMove* GenerateEvasionsOf(ScoredMove* list, const CheckInfo* info) {
         const Bitboard rs = RookSliders(), ds = DiagonalSliders();
         for (; captures; captures &= captures - 1) {
             const int to = FirstSquare(captures);
-            list = Emit(list, k, to, KIND_CAPTURE, CaptureScore<2000>(CodeOf(KING, Side), k, to, rs, ds));
+            list = Emit(list, k, to, KIND_CAPTURE, CaptureScore<ValueOfKind(KING)>(CodeOf(KING, Side), k, to, rs, ds));
         }
     }
-    for (Bitboard b = targets & ~pos.occupied; b; b &= b - 1) list = Emit(list, k, FirstSquare(b), KIND_QUIET, -30000);
+    for (Bitboard b = targets & ~pos.occupied; b; b &= b - 1) list = Emit(list, k, FirstSquare(b), KIND_QUIET, ORDER_QUIET);
     return list;
 }
 

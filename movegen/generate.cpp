@@ -20,14 +20,14 @@ ScoredMove* PawnCaptures(ScoredMove* list, Bitboard targets, Bitboard enemy) {
     // only a real one, with the enemy pawn behind it, is offered.
     if (ep != 0 && (targets & squareBit[ep]) && RowOf(ep) == G::EP_ROW &&
         pos.board[ep + G::PUSH] == CodeOf(PAWN, Side ^ 1))
-        list = Emit(list, ep + Delta, ep, KIND_EN_PASSANT, -9500);
+        list = Emit(list, ep + Delta, ep, KIND_EN_PASSANT, PlainCaptureScore(ValueOfKind(PAWN), ValueOfKind(PAWN)));
     for (Bitboard b = targets & enemy & G::PROMOTION_RANK; b; b &= b - 1) {
         const int to = FirstSquare(b);
         list = EmitPromotions(list, to + Delta, to, true, pieceValue[pos.board[to]]);
     }
     for (Bitboard b = targets & enemy & ~G::PROMOTION_RANK; b; b &= b - 1) {
         const int to = FirstSquare(b);
-        list = Emit(list, to + Delta, to, KIND_CAPTURE, pieceValue[pos.board[to]] - 9600);
+        list = Emit(list, to + Delta, to, KIND_CAPTURE, PlainCaptureScore(pieceValue[pos.board[to]], ValueOfKind(PAWN)));
     }
     return list;
 }
@@ -49,25 +49,21 @@ template <int Kind> inline Bitboard AttacksFrom(int sq) {
     else return kingAttacks[sq];
 }
 
-constexpr int WorthOf(int kind) {
-    return kind == KNIGHT ? 310 : kind == BISHOP ? 315 : kind == ROOK ? 500 : kind == QUEEN ? 950 : 2000;
-}
-
 // Captures of one piece from one square; with Filter only those scoring at
-// least -10000 (the capture generator drops losing and even exchanges).
+// least ORDER_HISTORY_STAGE (the capture generator drops losing and even exchanges).
 template <int Side, int Kind, bool Filter>
 inline ScoredMove* PieceCaptures(ScoredMove* list, int from, Bitboard captures, Bitboard rs, Bitboard ds) {
     constexpr int piece = CodeOf(Kind, Side);
     for (; captures; captures &= captures - 1) {
         const int to = FirstSquare(captures);
-        const int score = CaptureScore<WorthOf(Kind)>(piece, from, to, rs, ds);
-        if (!Filter || static_cast<int16_t>(score) >= -10000) list = Emit(list, from, to, KIND_CAPTURE, score);
+        const int score = CaptureScore<ValueOfKind(Kind)>(piece, from, to, rs, ds);
+        if (!Filter || static_cast<int16_t>(score) >= ORDER_HISTORY_STAGE) list = Emit(list, from, to, KIND_CAPTURE, score);
     }
     return list;
 }
 
 inline ScoredMove* QuietMoves(ScoredMove* list, int from, Bitboard targets) {
-    for (; targets; targets &= targets - 1) list = Emit(list, from, FirstSquare(targets), KIND_QUIET, -30000);
+    for (; targets; targets &= targets - 1) list = Emit(list, from, FirstSquare(targets), KIND_QUIET, ORDER_QUIET);
     return list;
 }
 
@@ -106,9 +102,9 @@ ScoredMove* Castling(ScoredMove* list) {
     constexpr unsigned longRight = Side == WHITE ? CASTLE_WHITE_LONG : CASTLE_BLACK_LONG;
     const PieceCode* b = pos.board;
     if ((rights & shortRight) && b[e + 1] == EMPTY && b[e + 2] == EMPTY && b[e + 3] == rook)
-        list = Emit(list, e, e + 2, Side == WHITE ? KIND_CASTLE_WHITE_SHORT : KIND_CASTLE_BLACK_SHORT, -29000);
+        list = Emit(list, e, e + 2, Side == WHITE ? KIND_CASTLE_WHITE_SHORT : KIND_CASTLE_BLACK_SHORT, ORDER_SHORT_CASTLING);
     if ((rights & longRight) && b[e - 1] == EMPTY && b[e - 2] == EMPTY && b[e - 3] == EMPTY && b[e - 4] == rook)
-        list = Emit(list, e, e - 2, Side == WHITE ? KIND_CASTLE_WHITE_LONG : KIND_CASTLE_BLACK_LONG, -29500);
+        list = Emit(list, e, e - 2, Side == WHITE ? KIND_CASTLE_WHITE_LONG : KIND_CASTLE_BLACK_LONG, ORDER_LONG_CASTLING);
     return list;
 }
 
@@ -134,11 +130,11 @@ ScoredMove* GenerateMovesOf(ScoredMove* list) {
     }
     for (Bitboard b = G::Push(steps & G::DOUBLE_STEP_RANK) & empty; b; b &= b - 1) {
         const int to = FirstSquare(b);
-        list = Emit(list, to + 2 * G::PUSH, to, KIND_QUIET, -30000);
+        list = Emit(list, to + 2 * G::PUSH, to, KIND_QUIET, ORDER_QUIET);
     }
     for (Bitboard b = steps & ~G::PROMOTION_RANK; b; b &= b - 1) {
         const int to = FirstSquare(b);
-        list = Emit(list, to + G::PUSH, to, KIND_QUIET, -30000);
+        list = Emit(list, to + G::PUSH, to, KIND_QUIET, ORDER_QUIET);
     }
 
     list = KingMoves<Side, false>(list, own, enemy, rs, ds);
@@ -157,7 +153,7 @@ ScoredMove* GenerateCapturesOf(ScoredMove* list) {
     for (Bitboard b = G::Push(pos.pieceBB[pawn]) & ~pos.occupied & G::PROMOTION_RANK; b; b &= b - 1) {
         const int to = FirstSquare(b);
         const int16_t score = StaticExchange(pawn, to + G::PUSH, to, rs, ds);
-        if (score >= -10000) list = Emit(list, to + G::PUSH, to, KIND_PROMO_QUEEN, score);
+        if (score >= ORDER_HISTORY_STAGE) list = Emit(list, to + G::PUSH, to, KIND_PROMO_QUEEN, score);
     }
     list = PieceMoves<Side, KNIGHT, true>(list, own, enemy, rs, ds);
     list = PieceMoves<Side, BISHOP, true>(list, own, enemy, rs, ds);

@@ -51,10 +51,10 @@ int16_t StaticExchange(int piece, int from, int to, Bitboard rookSliders, Bitboa
     switch (KindOf(piece)) {
     case PAWN:
         if (piece == W_PAWN && to < 8) {
-            gain[0] += 800;
+            gain[0] += PROMOTION_GAIN;
             piece = W_QUEEN;
         } else if (piece == B_PAWN && to > 55) {
-            gain[0] += 800;
+            gain[0] += PROMOTION_GAIN;
             piece = B_QUEEN;
         }
         [[fallthrough]];
@@ -76,7 +76,7 @@ int16_t StaticExchange(int piece, int from, int to, Bitboard rookSliders, Bitboa
         break;
     }
     case KING:
-        if (attackers & pos.colourBB[mover ^ 1]) return -32767;
+        if (attackers & pos.colourBB[mover ^ 1]) return ORDER_KING_INTO_ATTACK;
         break;
     default:  // knight
         break;
@@ -115,11 +115,11 @@ int16_t StaticExchange(int piece, int from, int to, Bitboard rookSliders, Bitboa
             gain[d] = pieceValue[current] - gain[d - 1];
             current = attacker;
 
-            if (gain[d] - pieceValue[attacker] > 50) {
-                if (side != mover) return static_cast<int16_t>((pieceValue[attacker] >> 1) - gain[d] + positional - 30000);
-                if (gain[0] == 0) return static_cast<int16_t>(positional - 29985);
+            if (gain[d] - pieceValue[attacker] > EXCHANGE_MARGIN) {
+                if (side != mover) return static_cast<int16_t>((pieceValue[attacker] >> 1) - gain[d] + positional + ORDER_LOSING_CAPTURE);
+                if (gain[0] == 0) return static_cast<int16_t>(positional + ORDER_EVEN_EXCHANGE);
                 if (victim) positional += Pst(victim, to);
-                return static_cast<int16_t>(gain[d - 2] + positional - 9500);
+                return static_cast<int16_t>(gain[d - 2] + positional + ORDER_GOOD_CAPTURE);
             }
 
             switch (KindOf(attacker)) {
@@ -166,10 +166,10 @@ int16_t StaticExchange(int piece, int from, int to, Bitboard rookSliders, Bitboa
             if (gain[i - 1] > -gain[i]) gain[i - 1] = -gain[i];
     }
 
-    if (gain[0] > -50) {
-        if (gain[0] == 0) return static_cast<int16_t>(positional - 29985);
+    if (gain[0] > -EXCHANGE_MARGIN) {
+        if (gain[0] == 0) return static_cast<int16_t>(positional + ORDER_EVEN_EXCHANGE);
         if (victim) positional += Pst(victim, to);
-        return static_cast<int16_t>(positional + gain[0] - 9500);
+        return static_cast<int16_t>(positional + gain[0] + ORDER_GOOD_CAPTURE);
     }
-    return static_cast<int16_t>(positional + gain[0] - 30000);
+    return static_cast<int16_t>(positional + gain[0] + ORDER_LOSING_CAPTURE);
 }

@@ -9,19 +9,17 @@ namespace {
 
 using BookEntryTest = SearchTest;
 
-// Plays coordinate moves on the board, one ply record each, and leaves
-// currentPly on the record after them.
+// Plays coordinate moves as game moves: made from the root record, which
+// the search then starts from.
 void Play(std::initializer_list<const char*> moves) {
     for (const char* text : moves) {
         const Move move = TextToMove(text);
         ASSERT_NE(move, MOVE_NONE) << text;
-        SaveSnapshot(currentPly);
-        MakeMove(move, currentPly);
-        currentPly->listEnd = moveStack;
-        ++currentPly;
-        currentPly->listEnd = nullptr;
+        SaveSnapshot(plyRecords);
+        MakeMove(move, plyRecords);
         SaveGameSnapshot();
     }
+    currentPly = plyRecords;
 }
 
 void SetUpWithBook() {
@@ -35,11 +33,11 @@ TEST_F(BookEntryTest, QuiescenceIgnoresTheScoreOfABookEntry) {
     const HashEntry* entry = ProbeHash();
     ASSERT_NE(entry, nullptr);
     ASSERT_TRUE(IsBookEntry(entry));
-    const int withBook = Quiescence(0, 4, -INFINITE_SCORE, INFINITE_SCORE);
+    const int withBook = Quiescence(0, 0, -INFINITE_SCORE, INFINITE_SCORE);
 
     Setup(START_FEN);
     Play({"e2e4", "e7e5", "g1f3", "b8c6"});
-    EXPECT_EQ(withBook, Quiescence(0, 4, -INFINITE_SCORE, INFINITE_SCORE));
+    EXPECT_EQ(withBook, Quiescence(0, 0, -INFINITE_SCORE, INFINITE_SCORE));
     EXPECT_EQ(withBook, 0);
 }
 
@@ -47,6 +45,7 @@ TEST_F(BookEntryTest, RootSearchScoresMovesIntoTheBookLikeAnyOther) {
     SetUpWithBook();
     Play({"g1f3", "e7e5"});
     PlyRecord* const root = currentPly;
+    root->listEnd = nullptr;
     maxDepth = 2;
     ::testing::internal::CaptureStdout();
     IterativeSearch();
