@@ -3,6 +3,7 @@
 // and repairs the rest by move kind.
 #include "board/makemove.h"
 
+#include <cassert>
 #include <cstdio>
 #include <cstdlib>
 #include "board/invariants.h"
@@ -132,11 +133,36 @@ inline int RemoveCaptured(int to, int opponent, PlyRecord* record) {
     return captured;
 }
 
+// The contract of MakeMove: the mover's piece stands on from and the
+// to-square suits the kind. A move that breaks it would corrupt the board
+// without any invariant noticing at once.
+[[maybe_unused]] bool MoveFitsBoard(Move move) {
+    const int from = FromOf(move), to = ToOf(move), kind = KindOfMove(move);
+    const int piece = pos.board[from], target = pos.board[to];
+    const int side = pos.sideToMove;
+    if (piece == EMPTY || SideOf(piece) != side) return false;
+    const bool enemyThere = target != EMPTY && SideOf(target) != side && KindOf(target) != KING;
+    const int lastRow = side == WHITE ? 0 : 7;
+    switch (kind) {
+    case KIND_QUIET: return target == EMPTY;
+    case KIND_CAPTURE: return enemyThere;
+    case KIND_EN_PASSANT: return KindOf(piece) == PAWN && to == pos.epSquare && target == EMPTY;
+    case KIND_CASTLE_BLACK_SHORT:
+    case KIND_CASTLE_WHITE_SHORT:
+    case KIND_CASTLE_BLACK_LONG:
+    case KIND_CASTLE_WHITE_LONG: return KindOf(piece) == KING && target == EMPTY;
+    default:  // promotions
+        return KindOf(piece) == PAWN && RowOf(to) == lastRow &&
+               (kind < KIND_CAPTURE_PROMO_QUEEN ? target == EMPTY : enemyThere);
+    }
+}
+
 }  // namespace
 
 void MakeMove(Move move, PlyRecord* record) {
     const int kind = KindOfMove(move);
     if (kind == KIND_SPECIAL) throw SpecialMoveError{};
+    assert(MoveFitsBoard(move));
     const int from = FromOf(move), to = ToOf(move);
     const int s = pos.sideToMove, o = s ^ 1;
 

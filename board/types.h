@@ -80,6 +80,11 @@ enum MoveKind : uint8_t {
 constexpr Move BuildMove(int from, int to, int kind) {
     return static_cast<Move>((from << 6) | to | (kind << 12));
 }
+// The castling words are the king's move with the castling kind.
+static_assert(MOVE_CASTLE_WHITE_SHORT == BuildMove(SQ_E1, SQ_G1, KIND_CASTLE_WHITE_SHORT));
+static_assert(MOVE_CASTLE_WHITE_LONG == BuildMove(SQ_E1, SQ_C1, KIND_CASTLE_WHITE_LONG));
+static_assert(MOVE_CASTLE_BLACK_SHORT == BuildMove(SQ_E8, SQ_G8, KIND_CASTLE_BLACK_SHORT));
+static_assert(MOVE_CASTLE_BLACK_LONG == BuildMove(SQ_E8, SQ_C8, KIND_CASTLE_BLACK_LONG));
 constexpr int FromOf(Move m) { return (m >> 6) & 63; }
 constexpr int ToOf(Move m) { return m & 63; }
 constexpr int KindOfMove(Move m) { return m >> 12; }
