@@ -3,6 +3,7 @@
 // is committed, so a rejected text leaves the engine's position as it was.
 #include "board/fen.h"
 
+#include <initializer_list>
 #include <cstring>
 
 #include "board/keys.h"
@@ -21,7 +22,7 @@ const char* SkipBlanks(const char* p) {
 
 void PutPiece(Position& p, int code, int sq) {
     p.board[sq] = static_cast<PieceCode>(code);
-    const int side = SideOf(code);
+    const Colour side = SideOf(code);
     if (KindOf(code) == KING)
         p.kingSq[side] = static_cast<uint8_t>(sq);
     else
@@ -39,9 +40,9 @@ void PutPiece(Position& p, int code, int sq) {
 
 // Colour sets, occupancy and the rotated occupancies from the piece sets.
 void BuildOccupancy(Position& p) {
-    for (int side = BLACK; side <= WHITE; ++side) {
+    for (const Colour side : {BLACK, WHITE}) {
         Bitboard set = HasKing(p.kingSq[side]) ? BitOf(p.kingSq[side]) : 0;
-        for (int kind = PAWN; kind <= QUEEN; ++kind) set |= p.pieceBB[CodeOf(kind, side)];
+        for (const PieceKind kind : {PAWN, KNIGHT, BISHOP, ROOK, QUEEN}) set |= p.pieceBB[CodeOf(kind, side)];
         p.colourBB[side] = set;
     }
     p.occupied = p.colourBB[BLACK] | p.colourBB[WHITE];
@@ -50,7 +51,7 @@ void BuildOccupancy(Position& p) {
     p.occDiagA8H1 = RotateDiagA8H1(p.occupied);
 }
 
-bool AttackedBy(const Position& p, int sq, int side) {
+bool AttackedBy(const Position& p, int sq, Colour side) {
     const int queen = CodeOf(QUEEN, side);
     if (p.pieceBB[CodeOf(PAWN, side)] & (side == WHITE ? blackPawnAttacks[sq] : whitePawnAttacks[sq])) return true;
     if (p.pieceBB[CodeOf(KNIGHT, side)] & knightAttacks[sq]) return true;
@@ -133,7 +134,7 @@ bool ParseFen(const char* text, FenResult& result) {
         const char* letter = *c ? std::strchr(PIECE_LETTERS + 1, *c) : nullptr;
         if (letter) {
             const int code = static_cast<int>(letter - PIECE_LETTERS);
-            const int side = SideOf(code);
+            const Colour side = SideOf(code);
             if (KindOf(code) == KING && ++kings[side] > 1) return false;
             if (++men[side] > MAX_MEN_PER_SIDE) return false;
             PutPiece(p, code, sq++);

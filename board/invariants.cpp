@@ -2,6 +2,7 @@
 #include "board/invariants.h"
 
 #include <cstring>
+#include <initializer_list>
 
 #include "board/tables.h"
 
@@ -15,7 +16,7 @@ const char* CheckPositionInvariants() {
             if (((pos.pieceBB[c] & squareBit[sq]) != 0) != (code == c))
                 return "board and piece bitboards disagree";
         if (code == EMPTY) continue;
-        const int side = SideOf(code);
+        const Colour side = SideOf(code);
         colour[side] |= squareBit[sq];
         if (KindOf(code) == KING) {
             if (pos.kingSq[side] != sq) return "king on the board is not on its king square";
@@ -27,7 +28,7 @@ const char* CheckPositionInvariants() {
         else
             pieces[side] += MATERIAL_UNITS[code];
     }
-    for (int side = BLACK; side <= WHITE; ++side) {
+    for (const Colour side : {BLACK, WHITE}) {
         const int king = pos.kingSq[side];
         if (HasKing(king) && (king > 63 || pos.board[king] != CodeOf(KING, side)))
             return "king square does not hold that side's king";
@@ -38,7 +39,7 @@ const char* CheckPositionInvariants() {
     if (pos.occDiagA1H8 != RotateDiagA1H8(pos.occupied)) return "a1-h8 rotation out of date";
     if (pos.occDiagA8H1 != RotateDiagA8H1(pos.occupied)) return "a8-h1 rotation out of date";
     if (pos.totalMaterial != total) return "totalMaterial disagrees with the board";
-    for (int side = BLACK; side <= WHITE; ++side) {
+    for (const Colour side : {BLACK, WHITE}) {
         if (pos.pieceMaterial[side] != pieces[side]) return "pieceMaterial disagrees with the board";
         if (pos.pawnCount[side] != pawns[side]) return "pawnCount disagrees with the board";
     }

@@ -36,7 +36,7 @@ constexpr uint16_t CornerRights(int sq) {
 }
 
 // Rights lost when a rook of the side leaves its corner.
-constexpr uint16_t RookLeavesRights(int side, int sq) {
+constexpr uint16_t RookLeavesRights(Colour side, int sq) {
     return side == WHITE ? (sq == SQ_A1 ? CASTLE_WHITE_LONG : sq == SQ_H1 ? CASTLE_WHITE_SHORT : 0)
                          : (sq == SQ_A8 ? CASTLE_BLACK_LONG : sq == SQ_H8 ? CASTLE_BLACK_SHORT : 0);
 }
@@ -53,7 +53,7 @@ inline void DropRights(uint16_t lost) {
 }
 
 // Promotion piece kind by the low two bits of the move kind.
-constexpr int PROMOTION_KIND[4] = {QUEEN, KNIGHT, ROOK, BISHOP};
+constexpr PieceKind PROMOTION_KIND[4] = {QUEEN, KNIGHT, ROOK, BISHOP};
 
 struct CastleSquares {
     uint8_t kingFrom, kingTo, rookFrom, rookTo;
@@ -77,7 +77,7 @@ inline void SetRotated(int sq) {
     pos.occDiagA8H1 |= squareBitA8H1[sq];
 }
 
-inline void MovePiece(int from, int to, int side, uint16_t& count, PlyRecord* record) {
+inline void MovePiece(int from, int to, Colour side, uint16_t& count, PlyRecord* record) {
     ToggleRotated(from);  // from is occupied: the toggle clears it
     const int piece = pos.board[from];
     const Bitboard fromTo = BitOf(from) | BitOf(to);
@@ -139,7 +139,7 @@ inline int RemoveCaptured(int to, int opponent, PlyRecord* record) {
 [[maybe_unused]] bool MoveFitsBoard(Move move) {
     const int from = FromOf(move), to = ToOf(move), kind = KindOfMove(move);
     const int piece = pos.board[from], target = pos.board[to];
-    const int side = pos.sideToMove;
+    const Colour side = pos.sideToMove;
     if (piece == EMPTY || SideOf(piece) != side) return false;
     const bool enemyThere = target != EMPTY && SideOf(target) != side && KindOf(target) != KING;
     const int lastRow = side == WHITE ? 0 : 7;
@@ -164,7 +164,7 @@ void MakeMove(Move move, PlyRecord* record) {
     if (kind == KIND_SPECIAL) throw SpecialMoveError{};
     assert(MoveFitsBoard(move));
     const int from = FromOf(move), to = ToOf(move);
-    const int s = pos.sideToMove, o = s ^ 1;
+    const Colour s = pos.sideToMove, o = Opponent(s);
 
     historyTop->move = move;
     if (pos.epSquare) {
@@ -287,7 +287,7 @@ void UnmakeMove(Move move, PlyRecord* record) {
     const int kind = KindOfMove(move);
     if (kind == KIND_SPECIAL) throw SpecialMoveError{};
     const int from = FromOf(move), to = ToOf(move);
-    const int s = pos.sideToMove ^ 1, o = s ^ 1;
+    const Colour o = pos.sideToMove, s = Opponent(o);
 
     pos.occFiles = record->occFilesSnapshot;
     pos.occDiagA1H8 = record->occDiagA1H8Snapshot;

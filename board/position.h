@@ -13,7 +13,7 @@ struct HistoryEntry {
 constexpr int HISTORY_SIZE = 1024;
 
 struct Position {
-    int32_t sideToMove;        // 1 white, 0 black
+    Colour sideToMove;
     PieceCode board[64];
     Bitboard pieceBB[11];      // codes 1..10; kings have no bitboard
     Bitboard colourBB[2];      // [0] black, [1] white, kings included

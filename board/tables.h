@@ -24,7 +24,7 @@ Bitboard RotateDiagA1H8(Bitboard bb);
 Bitboard RotateDiagA8H1(Bitboard bb);
 
 // Square of the lowest set bit (the highest-numbered square); bb != 0.
-inline int FirstSquare(Bitboard bb) { return 63 - __builtin_ctzll(bb); }
+inline Square FirstSquare(Bitboard bb) { return static_cast<Square>(63 - __builtin_ctzll(bb)); }
 
 // Rook-line and diagonal attacks from sq with a position's occupancy
 // (including the first blocker in each direction, whatever its colour).
@@ -41,6 +41,6 @@ inline Bitboard RookAttacks(int sq) { return RookAttacksIn(pos, sq); }
 inline Bitboard BishopAttacks(int sq) { return BishopAttacksIn(pos, sq); }
 inline Bitboard QueenAttacks(int sq) { return RookAttacks(sq) | BishopAttacks(sq); }
 
-template <int Side> constexpr Bitboard* PawnAttacksOf() {
+template <Colour Side> constexpr Bitboard* PawnAttacksOf() {
     return Side == WHITE ? whitePawnAttacks : blackPawnAttacks;
 }

@@ -51,13 +51,13 @@ constexpr Bitboard LIGHT_SQUARES = LightSquares();  // a8 is light
 constexpr Bitboard DARK_SQUARES = ~LIGHT_SQUARES;
 
 // White's square sq as seen from Side's back rank (rank 1 becomes rank 8).
-template <int Side> constexpr int Own(int sq) { return Side == WHITE ? sq : sq ^ 56; }
+template <Colour Side> constexpr int Own(int sq) { return Side == WHITE ? sq : sq ^ 56; }
 // Row counted from Side's own back rank being 7 (White's rows as they are).
-template <int Side> constexpr int RelativeRow(int sq) { return Side == WHITE ? RowOf(sq) : 7 - RowOf(sq); }
+template <Colour Side> constexpr int RelativeRow(int sq) { return Side == WHITE ? RowOf(sq) : 7 - RowOf(sq); }
 
-template <int Side> Bitboard Pawns() { return pos.pieceBB[CodeOf(PAWN, Side)]; }
-template <int Side> Bitboard FrontSpan(int sq) { return Side == WHITE ? whiteFrontSpan[sq] : blackFrontSpan[sq]; }
-template <int Side> Bitboard FileAhead(int sq) { return Side == WHITE ? fileAbove[sq] : fileBelow[sq]; }
+template <Colour Side> Bitboard Pawns() { return pos.pieceBB[CodeOf(PAWN, Side)]; }
+template <Colour Side> Bitboard FrontSpan(int sq) { return Side == WHITE ? whiteFrontSpan[sq] : blackFrontSpan[sq]; }
+template <Colour Side> Bitboard FileAhead(int sq) { return Side == WHITE ? fileAbove[sq] : fileBelow[sq]; }
 
 int Distance(int a, int b) {
     const int rows = std::abs(RowOf(a) - RowOf(b));
@@ -71,14 +71,14 @@ int AttackWeight(const int (&weights)[8], int sq, int kingSq) {
     return HasKing(kingSq) ? weights[Distance(sq, kingSq)] : 0;
 }
 
-bool HasQueen(int side) { return pos.pieceBB[CodeOf(QUEEN, side)] != 0; }
+bool HasQueen(Colour side) { return pos.pieceBB[CodeOf(QUEEN, side)] != 0; }
 
 // Pawns in front of a castled king, for Side (positive is good for Side).
-template <int Side> int ShelterPawns() {
+template <Colour Side> int ShelterPawns() {
     const int king = pos.kingSq[Side];
     const Bitboard pawns = Pawns<Side>();
     const Bitboard rooks = pos.pieceBB[CodeOf(ROOK, Side)];
-    const int q = HasQueen(Side ^ 1) ? 11 : 5;
+    const int q = HasQueen(Opponent(Side)) ? 11 : 5;
     int score = 0;
     if (king == Own<Side>(SQ_F1) || king == Own<Side>(SQ_G1) || king == Own<Side>(SQ_H1)) {
         if (!(rooks & (BitOf(Own<Side>(SQ_G1)) | BitOf(Own<Side>(SQ_H1))))) {
@@ -97,11 +97,11 @@ template <int Side> int ShelterPawns() {
 }
 
 // 0..15: how open the files around Side's king are.
-template <int Side> int ShelterIndex() {
+template <Colour Side> int ShelterIndex() {
     const int king = pos.kingSq[Side];
     if (!HasKing(king)) return 0;
     const Bitboard own = Pawns<Side>();
-    const Bitboard enemy = Pawns<Side ^ 1>();
+    const Bitboard enemy = Pawns<Opponent(Side)>();
     int index = 0;
     if (!(own & fileOthers[king])) index = 2;
     if (!(enemy & fileOthers[king])) index += index ? 2 : 1;
@@ -111,19 +111,19 @@ template <int Side> int ShelterIndex() {
     };
     if (ColumnOf(king) != 7) neighbour(king + 1);
     if (ColumnOf(king) != 0) neighbour(king - 1);
-    if (HasQueen(Side ^ 1)) ++index;
+    if (HasQueen(Opponent(Side))) ++index;
     return index;
 }
 
 // Side's pawns: table value, material, passed, doubled, isolated and weak
 // terms (positive is good for Side).
-template <int Side> int PawnTerms() {
+template <Colour Side> int PawnTerms() {
     const Bitboard own = Pawns<Side>();
-    const Bitboard enemy = Pawns<Side ^ 1>();
+    const Bitboard enemy = Pawns<Opponent(Side)>();
     const int material = pos.totalMaterial;
     int score = 0;
     for (Bitboard set = own; set; set &= set - 1) {
-        const int sq = FirstSquare(set);
+        const Square sq = FirstSquare(set);
         const int row = RelativeRow<Side>(sq);
         score += PstValue(CodeOf(PAWN, Side), sq, material) + PAWN_VALUE;
         bool passed = !(enemy & FrontSpan<Side>(sq));
@@ -140,7 +140,7 @@ template <int Side> int PawnTerms() {
             const Bitboard attackers = enemy & PawnAttacksOf<Side>()[sq];
             if (attackers) {
                 const int weight = (attackers & (attackers - 1)) ? 3 : 2;
-                const int defenders = __builtin_popcountll(own & PawnAttacksOf<Side ^ 1>()[sq]);
+                const int defenders = __builtin_popcountll(own & PawnAttacksOf<Opponent(Side)>()[sq]);
                 score -= 8 * (weight - defenders);
             }
         }
@@ -155,16 +155,16 @@ struct PieceTally {
 };
 
 // Knights, bishops, rooks and queens of Side (positive is good for Side).
-template <int Side> int PieceTerms(PieceTally& tally) {
+template <Colour Side> int PieceTerms(PieceTally& tally) {
     const int material = pos.totalMaterial;
     const int pawnsOnBoard = pos.pawnCount[0] + pos.pawnCount[1];
-    const int enemyKing = pos.kingSq[Side ^ 1];
+    const int enemyKing = pos.kingSq[Opponent(Side)];
     const Bitboard ownPawns = Pawns<Side>();
-    const Bitboard enemyPawns = Pawns<Side ^ 1>();
+    const Bitboard enemyPawns = Pawns<Opponent(Side)>();
     int score = 0;
 
     for (Bitboard set = pos.pieceBB[CodeOf(KNIGHT, Side)]; set; set &= set - 1) {
-        const int sq = FirstSquare(set);
+        const Square sq = FirstSquare(set);
         score += PstValue(CodeOf(KNIGHT, Side), sq, material) + KNIGHT_VALUE + pawnsOnBoard;
         tally.attackSum[Side] += AttackWeight(KNIGHT_ATTACK, sq, enemyKing);
         ++tally.minors[Side];
@@ -172,7 +172,7 @@ template <int Side> int PieceTerms(PieceTally& tally) {
 
     const Bitboard bishops = pos.pieceBB[CodeOf(BISHOP, Side)];
     for (Bitboard set = bishops; set; set &= set - 1) {
-        const int sq = FirstSquare(set);
+        const Square sq = FirstSquare(set);
         score += PstValue(CodeOf(BISHOP, Side), sq, material) + BISHOP_VALUE - pawnsOnBoard;
         tally.attackSum[Side] += AttackWeight(BISHOP_ATTACK, sq, enemyKing);
         ++tally.minors[Side];
@@ -187,7 +187,7 @@ template <int Side> int PieceTerms(PieceTally& tally) {
 
     const Bitboard rooks = pos.pieceBB[CodeOf(ROOK, Side)];
     for (Bitboard set = rooks; set; set &= set - 1) {
-        const int sq = FirstSquare(set);
+        const Square sq = FirstSquare(set);
         score += PstValue(CodeOf(ROOK, Side), sq, material) + ROOK_VALUE;
         tally.attackSum[Side] += AttackWeight(ROOK_ATTACK, sq, enemyKing);
         ++tally.majors[Side];
@@ -216,7 +216,7 @@ template <int Side> int PieceTerms(PieceTally& tally) {
     }
 
     for (Bitboard set = pos.pieceBB[CodeOf(QUEEN, Side)]; set; set &= set - 1) {
-        const int sq = FirstSquare(set);
+        const Square sq = FirstSquare(set);
         score += PstValue(CodeOf(QUEEN, Side), sq, material) + QUEEN_VALUE;
         tally.attackSum[Side] += AttackWeight(QUEEN_ATTACK, sq, enemyKing);
         ++tally.majors[Side];
@@ -273,8 +273,8 @@ int16_t Evaluate() {
     if (NoMatingMaterial()) return 0;
     const int pawnsOnBoard = pos.pawnCount[0] + pos.pawnCount[1];
 
-    const int whiteKing = pos.kingSq[WHITE];
-    const int blackKing = pos.kingSq[BLACK];
+    const Square whiteKing = ToSquare(pos.kingSq[WHITE]);
+    const Square blackKing = ToSquare(pos.kingSq[BLACK]);
     int score = 0;
     if (HasKing(whiteKing)) score += PstValue(W_KING, whiteKing, pos.totalMaterial);
     if (HasKing(blackKing)) score -= PstValue(B_KING, blackKing, pos.totalMaterial);

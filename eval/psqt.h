@@ -23,7 +23,7 @@ inline int PawnTableOf(int totalMaterial) { return pstSelection.pawnTable[Materi
 // Value of piece code on square with the given total material (clamped to
 // 0..191): white pieces and both kings read their own square, other black
 // pieces the square turned by 180 degrees.
-inline int PstValue(int code, int square, int totalMaterial) {
+inline int PstValue(PieceCode code, Square square, int totalMaterial) {
     const int kind = KindOf(code);
     const bool turned = SideOf(code) == BLACK && kind != KING;
     return pstSelection.byKind[kind][MaterialIndex(totalMaterial)][turned ? 63 - square : square];

@@ -265,7 +265,7 @@ uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream) {
             EchoLine(" {TOO LONG}");
             return 0;
         }
-        const int side = pos.sideToMove;
+        const Colour side = pos.sideToMove;
         PlyRecord* record = &gameRecords[plyNo];
         ComputeCheckInfo(&record->check);
         ScoredMove* end = GenerateNodeMoves(generated, &record->check);

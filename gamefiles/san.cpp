@@ -83,12 +83,12 @@ Move LongCastle() {
 // Several pieces of the named kind reach the square: keep the one whose move
 // does not leave its own king attacked; two such pieces make the text ambiguous.
 Move ChooseCandidate(Bitboard candidates, int to, int kind) {
-    const int side = pos.sideToMove;
+    const Colour side = pos.sideToMove;
     PlyRecord record{};
     SaveSnapshot(&record);
     Move found = MOVE_NONE;
     while (candidates) {
-        const int from = FirstSquare(candidates);
+        const Square from = FirstSquare(candidates);
         candidates &= candidates - 1;
         const Move move = BuildMove(from, to, kind);
         if (!IsPseudoLegal(move)) continue;
@@ -164,7 +164,7 @@ int CapturePromotionKindOf(char letter) {
 }
 
 Move ResolveSanSource(const char* text, int to, Bitboard mask) {
-    const int side = pos.sideToMove;
+    const Colour side = pos.sideToMove;
     int kind = pos.board[to] != EMPTY ? KIND_CAPTURE : KIND_QUIET;
     Bitboard candidates;
     switch (text[0]) {

@@ -16,7 +16,7 @@ constexpr Bitboard RANK_3 = 0x0000000000FF0000ULL;
 constexpr Bitboard RANK_1 = 0x00000000000000FFULL;
 
 // Pawn geometry of one colour. Deltas are from-square minus to-square.
-template <int Side> struct PawnGeometry;
+template <Colour Side> struct PawnGeometry;
 
 template <> struct PawnGeometry<WHITE> {
     static constexpr int PUSH = 8;
@@ -64,12 +64,12 @@ constexpr int PlainCaptureScore(int victimValue, int moverValue) {
 constexpr int BlockScore(int moverValue) { return ORDER_QUIET - moverValue; }
 
 // Square bit of a side's king, empty when the side has none.
-inline Bitboard KingBit(int side) {
+inline Bitboard KingBit(Colour side) {
     const int k = pos.kingSq[side];
     return HasKing(k) ? squareBit[k] : 0;
 }
 // Squares next to a side's king, empty when the side has none.
-inline Bitboard KingZone(int side) {
+inline Bitboard KingZone(Colour side) {
     const int k = pos.kingSq[side];
     return HasKing(k) ? kingAttacks[k] : 0;
 }
@@ -84,7 +84,7 @@ inline Bitboard DiagonalSliders() {
 // Capture rule of a knight, bishop, rook, queen or king worth Worth: the
 // exchange is evaluated only when the victim is clearly cheaper.
 template <int Worth>
-inline int CaptureScore(int piece, int from, int to, Bitboard rookSliders, Bitboard diagonalSliders) {
+inline int CaptureScore(PieceCode piece, Square from, Square to, Bitboard rookSliders, Bitboard diagonalSliders) {
     const int victim = pieceValue[pos.board[to]];
     if (victim < Worth - EXCHANGE_MARGIN) return StaticExchange(piece, from, to, rookSliders, diagonalSliders);
     return PlainCaptureScore(victim, Worth);

@@ -8,7 +8,7 @@
 using namespace movegen;
 
 void ComputeCheckInfo(CheckInfo* info) {
-    const int side = pos.sideToMove, enemy = side ^ 1;
+    const Colour side = pos.sideToMove, enemy = Opponent(side);
     const int k = pos.kingSq[side];
     info->checkers = 0;
     if (!HasKing(k)) return;  // a side without a king is never in check
@@ -36,19 +36,19 @@ void ComputeCheckInfo(CheckInfo* info) {
 
 namespace {
 
-template <int Kind> inline Bitboard SliderAttacks(int sq) {
+template <PieceKind Kind> inline Bitboard SliderAttacks(int sq) {
     if constexpr (Kind == BISHOP) return BishopAttacks(sq);
     else if constexpr (Kind == ROOK) return RookAttacks(sq);
     else return QueenAttacks(sq);
 }
-template <int Kind> inline Bitboard EmptyRays(int sq) {
+template <PieceKind Kind> inline Bitboard EmptyRays(int sq) {
     if constexpr (Kind == BISHOP) return bishopRays[sq];
     else if constexpr (Kind == ROOK) return rookRays[sq];
     else return queenRays[sq];
 }
 
 // A slider kind's captures of the checker on q and its interpositions.
-template <int Side, int Kind>
+template <Colour Side, PieceKind Kind>
 ScoredMove* SliderEvasions(ScoredMove* list, int q, Bitboard block) {
     const Bitboard pieces = pos.pieceBB[CodeOf(Kind, Side)];
     if (pieces & EmptyRays<Kind>(q)) {
@@ -57,7 +57,7 @@ ScoredMove* SliderEvasions(ScoredMove* list, int q, Bitboard block) {
     }
     if (block) {
         for (Bitboard p = pieces; p; p &= p - 1) {
-            const int from = FirstSquare(p);
+            const Square from = FirstSquare(p);
             if (!(EmptyRays<Kind>(from) & block)) continue;
             for (Bitboard b = block & SliderAttacks<Kind>(from); b; b &= b - 1)
                 list = Emit(list, from, FirstSquare(b), KIND_QUIET, BlockScore(ValueOfKind(Kind)));
@@ -66,17 +66,17 @@ ScoredMove* SliderEvasions(ScoredMove* list, int q, Bitboard block) {
     return list;
 }
 
-template <int Side>
+template <Colour Side>
 ScoredMove* GenerateEvasionsOf(ScoredMove* list, const CheckInfo* info) {
     using G = PawnGeometry<Side>;
-    constexpr int Them = Side ^ 1;
-    const int k = pos.kingSq[Side];
+    constexpr Colour Them = Opponent(Side);
+    const Square k = ToSquare(pos.kingSq[Side]);
     const Bitboard checkers = info->checkers;
     if (!HasKing(k) || !checkers) return list;  // only a side with a king can be in check
     Bitboard block = 0;
 
     if (!(checkers & (checkers - 1))) {
-        const int q = FirstSquare(checkers);
+        const Square q = FirstSquare(checkers);
         const int checker = pos.board[q];
         const int value = pieceValue[checker];
         if (checker >= W_BISHOP && !(kingAttacks[k] & squareBit[q]))
@@ -112,7 +112,7 @@ ScoredMove* GenerateEvasionsOf(ScoredMove* list, const CheckInfo* info) {
             list = Emit(list, FirstSquare(b), q, KIND_CAPTURE, PlainCaptureScore(value, ValueOfKind(KNIGHT)));
         if (block) {
             for (Bitboard p = pos.pieceBB[CodeOf(KNIGHT, Side)]; p; p &= p - 1) {
-                const int from = FirstSquare(p);
+                const Square from = FirstSquare(p);
                 for (Bitboard b = block & knightAttacks[from]; b; b &= b - 1)
                     list = Emit(list, from, FirstSquare(b), KIND_QUIET, BlockScore(ValueOfKind(KNIGHT)));
             }
@@ -124,15 +124,15 @@ ScoredMove* GenerateEvasionsOf(ScoredMove* list, const CheckInfo* info) {
         if (block) {
             const Bitboard steps = G::Push(pos.pieceBB[pawn]) & ~pos.occupied;
             for (Bitboard b = G::Push(steps & G::DOUBLE_STEP_RANK) & block; b; b &= b - 1) {
-                const int to = FirstSquare(b);
+                const Square to = FirstSquare(b);
                 list = Emit(list, to + 2 * G::PUSH, to, KIND_QUIET, ORDER_QUIET);
             }
             for (Bitboard b = steps & G::PROMOTION_RANK & block; b; b &= b - 1) {
-                const int to = FirstSquare(b);
+                const Square to = FirstSquare(b);
                 list = EmitPromotions(list, to + G::PUSH, to, false, 0);
             }
             for (Bitboard b = steps & ~G::PROMOTION_RANK & block; b; b &= b - 1) {
-                const int to = FirstSquare(b);
+                const Square to = FirstSquare(b);
                 list = Emit(list, to + G::PUSH, to, KIND_QUIET, ORDER_QUIET);
             }
         }
@@ -144,7 +144,7 @@ ScoredMove* GenerateEvasionsOf(ScoredMove* list, const CheckInfo* info) {
     if (captures) {
         const Bitboard rs = RookSliders(), ds = DiagonalSliders();
         for (; captures; captures &= captures - 1) {
-            const int to = FirstSquare(captures);
+            const Square to = FirstSquare(captures);
             list = Emit(list, k, to, KIND_CAPTURE, CaptureScore<ValueOfKind(KING)>(CodeOf(KING, Side), k, to, rs, ds));
         }
     }
@@ -157,6 +157,6 @@ ScoredMove* GenerateEvasionsOf(ScoredMove* list, const CheckInfo* info) {
 const EvasionFn GenerateEvasions[2] = {GenerateEvasionsOf<BLACK>, GenerateEvasionsOf<WHITE>};
 
 ScoredMove* GenerateNodeMoves(ScoredMove* list, const CheckInfo* info) {
-    const int side = pos.sideToMove;
+    const Colour side = pos.sideToMove;
     return info->checkers ? GenerateEvasions[side](list, info) : GenerateMoves[side](list);
 }

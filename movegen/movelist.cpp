@@ -9,11 +9,11 @@
 
 namespace {
 
-inline int Pst(int piece, int sq) { return PstValue(piece, sq, pos.totalMaterial); }
+inline int Pst(PieceCode piece, Square sq) { return PstValue(piece, sq, pos.totalMaterial); }
 
 // The square bit of a side's king when it stands next to sq; a side without
 // a king contributes nothing.
-inline Bitboard KingNextTo(int side, int sq) {
+inline Bitboard KingNextTo(Colour side, int sq) {
     const int k = pos.kingSq[side];
     return HasKing(k) ? squareBit[k] & kingAttacks[sq] : 0;
 }
@@ -31,9 +31,9 @@ inline Bitboard RookXray(int from, int to, Bitboard rookSliders) {
 
 }  // namespace
 
-int16_t StaticExchange(int piece, int from, int to, Bitboard rookSliders, Bitboard diagonalSliders) {
-    const int mover = pos.sideToMove;
-    const int victim = pos.board[to];
+int16_t StaticExchange(PieceCode piece, Square from, Square to, Bitboard rookSliders, Bitboard diagonalSliders) {
+    const Colour mover = pos.sideToMove;
+    const PieceCode victim = pos.board[to];
     int gain[40];
     gain[0] = pieceValue[victim];
     int positional = -Pst(piece, from);
@@ -76,14 +76,14 @@ int16_t StaticExchange(int piece, int from, int to, Bitboard rookSliders, Bitboa
         break;
     }
     case KING:
-        if (attackers & pos.colourBB[mover ^ 1]) return ORDER_KING_INTO_ATTACK;
+        if (attackers & pos.colourBB[Opponent(mover)]) return ORDER_KING_INTO_ATTACK;
         break;
     default:  // knight
         break;
     }
     positional += Pst(piece, to);
 
-    int side = mover ^ 1;
+    Colour side = Opponent(mover);
     int d = 1;
     if (attackers & pos.colourBB[side]) {
         rookSliders &= ~attackers;
@@ -158,7 +158,7 @@ int16_t StaticExchange(int piece, int from, int to, Bitboard rookSliders, Bitboa
                 break;
             }
 
-            side ^= 1;
+            side = Opponent(side);
             ++d;
             if (!(attackers & pos.colourBB[side])) break;
         }

@@ -28,4 +28,4 @@ constexpr int ORDER_PROMOTION[4] = {-9401, -30005, -30025, -30050};
 constexpr int EXCHANGE_MARGIN = 50;
 constexpr int PROMOTION_GAIN = 800;
 
-int16_t StaticExchange(int piece, int from, int to, Bitboard rookSliders, Bitboard diagonalSliders);
+int16_t StaticExchange(PieceCode piece, Square from, Square to, Bitboard rookSliders, Bitboard diagonalSliders);

@@ -55,7 +55,7 @@ void MarkHashAndKillers(PlyRecord* record, ScoredMove* start, ScoredMove* end) {
     }
 }
 
-void StartPicker(MovePicker& picker, PlyRecord* record, ScoredMove* start, int side) {
+void StartPicker(MovePicker& picker, PlyRecord* record, ScoredMove* start, Colour side) {
     picker.record = record;
     picker.base = start;
     picker.historyStage = false;
@@ -130,7 +130,7 @@ int16_t AlphaBeta(int depth, int ply, int alpha, int beta, int allowNull) {
     Move bestMove = MOVE_NONE;
     ComputeCheckInfo(&record->check);
     const bool inCheck = record->check.checkers != 0;
-    const int side = pos.sideToMove;
+    const Colour side = pos.sideToMove;
 
     // Null move: a side with pieces that can pass and still stay above beta
     // is cut without searching its moves.

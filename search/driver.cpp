@@ -46,7 +46,7 @@ int16_t SearchRoot(int alpha, int beta) {
     AssertNodeEntry(0, alpha, beta);
     PlyRecord* const record = currentPly;
     const int depth = iterationDepth;
-    const int side = pos.sideToMove;
+    const Colour side = pos.sideToMove;
 
     // The root takes a result from the table only below the mate range and
     // when the move does not head for a repetition; while a failed window is

@@ -122,7 +122,7 @@ inline bool IsQuietOrCastling(Move move) {
 
 // A full-width cut: quiet moves become killers, every cutting move earns
 // history credit by the depth searched, and the lower bound is stored.
-inline void RecordFullWidthCut(PlyRecord* record, Move move, int side, int depth, int score) {
+inline void RecordFullWidthCut(PlyRecord* record, Move move, Colour side, int depth, int score) {
     if (IsQuietOrCastling(move)) RememberKiller(record, move);
     historyTable[side][move & 0xFFF] += static_cast<uint32_t>(depth * depth);
     StoreHash(depth, BOUND_LOWER, score, move);

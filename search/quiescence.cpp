@@ -56,7 +56,7 @@ int16_t Quiescence(int qdepth, int ply, int alpha, int beta) {
     Move bestMove = MOVE_NONE;
     ComputeCheckInfo(&record->check);
     const bool inCheck = record->check.checkers != 0;
-    const int side = pos.sideToMove;
+    const Colour side = pos.sideToMove;
     int best;
     if (inCheck) {
         best = -INFINITE_SCORE;

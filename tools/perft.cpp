@@ -49,7 +49,7 @@ ScoredMove* Generate(PlyRecord* record, ScoredMove* list) {
 uint64_t Perft(int depth, PlyRecord* record, ScoredMove* list) {
     ScoredMove* end = Generate(record, list);
     SaveSnapshot(record);
-    const int side = pos.sideToMove;
+    const Colour side = pos.sideToMove;
     uint64_t leaves = 0;
     Position before;
     HistoryEntry* top = historyTop;
@@ -89,7 +89,7 @@ int Divide(const char* fen, int depth) {
         PlyRecord* record = plyRecords;
         ScoredMove* end = Generate(record, moveStack);
         SaveSnapshot(record);
-        const int side = pos.sideToMove;
+        const Colour side = pos.sideToMove;
         for (ScoredMove* m = moveStack; m != end; ++m) {
             MakeMove(m->move, record);
             if (!KingAttackedAfterMove(m->move, side)) {

@@ -68,7 +68,7 @@ protected:
         Place(fen);
         return pos.sideToMove == WHITE ? Evaluate() : -Evaluate();
     }
-    static int Pst(int code, int sq) { return PstValue(code, sq, pos.totalMaterial); }
+    static int Pst(PieceCode code, Square sq) { return PstValue(code, sq, pos.totalMaterial); }
 };
 
 TEST_F(Evaluation, InitialPositionIsLevelForEitherSide) {

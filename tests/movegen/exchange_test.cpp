@@ -8,9 +8,9 @@ using namespace movetest;
 
 namespace {
 
-int Pst(int code, const char* square) { return PstValue(code, Sq(square), pos.totalMaterial); }
+int Pst(PieceCode code, const char* square) { return PstValue(code, Sq(square), pos.totalMaterial); }
 
-int Exchange(int piece, const char* from, const char* to) {
+int Exchange(PieceCode piece, const char* from, const char* to) {
     const Bitboard rookSliders = pos.pieceBB[W_ROOK] | pos.pieceBB[B_ROOK] | pos.pieceBB[W_QUEEN] | pos.pieceBB[B_QUEEN];
     const Bitboard diagonalSliders =
         pos.pieceBB[W_BISHOP] | pos.pieceBB[B_BISHOP] | pos.pieceBB[W_QUEEN] | pos.pieceBB[B_QUEEN];

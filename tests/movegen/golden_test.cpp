@@ -41,7 +41,7 @@ std::string Describe() {
     Move legal[256];
     line << fen << " | " << Evaluate() << ' ' << GenerateLegalMoves(legal) << " |";
 
-    const int side = pos.sideToMove;
+    const Colour side = pos.sideToMove;
     ScoredMove* end = GenerateMoves[side](moveStack);
     line << Entries(moveStack, end) << " |";
     const std::vector<ScoredMove> full(moveStack, end);
@@ -59,7 +59,7 @@ std::string Describe() {
     const Bitboard diagonalSliders =
         pos.pieceBB[W_BISHOP] | pos.pieceBB[B_BISHOP] | pos.pieceBB[W_QUEEN] | pos.pieceBB[B_QUEEN];
     for (const ScoredMove& entry : full) {
-        const int from = FromOf(entry.move), to = ToOf(entry.move);
+        const Square from = FromOf(entry.move), to = ToOf(entry.move);
         if (pos.board[to] == EMPTY) continue;
         line << ' ' << std::hex << entry.move << std::dec << ':'
              << StaticExchange(pos.board[from], from, to, rookSliders, diagonalSliders);

@@ -31,7 +31,7 @@ inline void SetFen(const char* fen) {
 }
 
 constexpr Bitboard Bit(int sq) { return Bitboard{1} << (63 - sq); }
-inline int Sq(const char* text) { return (text[0] - 'a') + 8 * ('8' - text[1]); }
+inline Square Sq(const char* text) { return ToSquare((text[0] - 'a') + 8 * ('8' - text[1])); }
 
 // Keys from the pieces alone (a set position has no castling or en-passant terms).
 inline uint64_t PieceKeys(bool pawnsOnly = false) {
@@ -57,7 +57,7 @@ inline std::vector<std::string> Described(const ScoredMove* begin, const ScoredM
 inline std::vector<Move> LegalOf(const ScoredMove* begin, const ScoredMove* end) {
     PlyRecord record{};
     SaveSnapshot(&record);
-    const int side = pos.sideToMove;
+    const Colour side = pos.sideToMove;
     std::vector<Move> legal;
     for (; begin != end; ++begin) {
         MakeMove(begin->move, &record);

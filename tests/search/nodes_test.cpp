@@ -93,7 +93,7 @@ TEST_F(NodeTest, PickerVisitsEveryMoveOfALongQuietList) {
     }
     record->listEnd = moveStack + 1000 + count;
     MovePicker picker;
-    StartPicker(picker, record, moveStack + 1000, 1);
+    StartPicker(picker, record, moveStack + 1000, WHITE);
     std::multiset<int> seen;
     std::vector<int16_t> order;
     while (ScoredMove* entry = NextMove(picker)) {
