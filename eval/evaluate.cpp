@@ -9,12 +9,15 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "board/hugepages.h"
 #include "board/tables.h"
 #include "eval/psqt.h"
 
-uint32_t pawnHashTable[PAWN_HASH_SIZE];
+alignas(HUGE_PAGE_SIZE) uint32_t pawnHashTable[PAWN_HASH_SIZE];
 
 namespace {
+
+const bool pawnHugePagesAdvised = (AdviseHugePages(pawnHashTable, sizeof pawnHashTable), true);
 
 constexpr int KNIGHT_VALUE = ValueOfKind(KNIGHT);
 constexpr int BISHOP_VALUE = ValueOfKind(BISHOP);

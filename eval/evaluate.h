@@ -13,6 +13,8 @@ extern uint32_t pawnHashTable[PAWN_HASH_SIZE];
 constexpr int EVALUATION_LIMIT = MATE_SCORE - 200;
 
 void ClearPawnHashTable();
+// Starts loading the pawn-cache entry of the current pawns into the cache.
+inline void PrefetchPawnEntry(uint32_t pawnKey) { __builtin_prefetch(&pawnHashTable[pawnKey & (PAWN_HASH_SIZE - 1)]); }
 // Score of the global position for the side to move, in centipawns.
 int16_t Evaluate();
 

@@ -4,12 +4,16 @@
 
 #include <cstring>
 
+#include "board/hugepages.h"
 #include "board/position.h"
 
-HashBucket hashTable[HASH_BUCKETS];
+alignas(HUGE_PAGE_SIZE) HashBucket hashTable[HASH_BUCKETS];
 uint16_t hashStamp = 1;
 
 namespace {
+
+// Runs at static initialisation, before the first clear touches the table.
+const bool hugePagesAdvised = (AdviseHugePages(hashTable, sizeof hashTable), true);
 
 constexpr uint32_t KEY_BITS_IN_WORD0 = 0xFFFF0000u;
 // Bits 0..18 of the low key half are implied by the bucket index.

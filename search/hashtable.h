@@ -49,6 +49,16 @@ inline bool IsBookEntry(const HashEntry* e) { return EntryStamp(e) == 0; }
 void ClearHashTable();
 // First matching slot of the current position's bucket, or nullptr.
 HashEntry* ProbeHash();
+// Starts loading the current position's bucket into the cache, so that a
+// probe soon after does not wait for memory.
+inline void PrefetchHash(uint64_t key, int side) {
+    const uint32_t low = static_cast<uint32_t>(key);
+    const char* const bucket = reinterpret_cast<const char*>(
+        &hashTable[(low & HASH_INDEX_MASK) + (static_cast<uint32_t>(side) << HASH_HALF_SHIFT)]);
+    // A 36-byte bucket may straddle two cache lines.
+    __builtin_prefetch(bucket);
+    __builtin_prefetch(bucket + sizeof(HashBucket) - 1);
+}
 // bound is BOUND_EXACT, BOUND_LOWER or BOUND_UPPER (stored form).
 void StoreHash(int depth, uint32_t bound, int score, Move move);
 // A book move for the current position, written straight into slot 0 with

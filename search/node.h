@@ -7,6 +7,7 @@
 
 #include "board/keys.h"
 #include "board/makemove.h"
+#include "eval/evaluate.h"
 #include "movegen/legality.h"
 #include "search/hashtable.h"
 #include "search/search.h"
@@ -77,6 +78,8 @@ class ChildPly {
 public:
     ChildPly(PlyRecord* record, Move move) : record_(record), move_(move) {
         MakeMove(move, record);
+        PrefetchHash(pos.hashKey, pos.sideToMove);
+        PrefetchPawnEntry(pos.pawnKey);
         currentPly = record + 1;
     }
     ~ChildPly() {

@@ -45,6 +45,12 @@ int16_t Quiescence(int qdepth, int ply, int alpha, int beta) {
     ScoredMove* const listStart = NodeListStart(record);
     if (ply >= PLY_RECORDS || NoRoomForChildren(listStart)) return Evaluate();
 
+    // The check information and the static value do not depend on the table;
+    // working them out first gives the table's bucket time to arrive.
+    ComputeCheckInfo(&record->check);
+    const bool inCheck = record->check.checkers != 0;
+    const int standPat = inCheck ? 0 : Evaluate();
+
     // qdepth is never above 0, so every matching search entry is deep enough.
     const TableView table = ProbeNode(record, 0, false, alpha, beta);
     if (table.usable) {
@@ -54,15 +60,12 @@ int16_t Quiescence(int qdepth, int ply, int alpha, int beta) {
 
     uint32_t bound = BOUND_UPPER;
     Move bestMove = MOVE_NONE;
-    ComputeCheckInfo(&record->check);
-    const bool inCheck = record->check.checkers != 0;
     const Colour side = pos.sideToMove;
     int best;
     if (inCheck) {
         best = -INFINITE_SCORE;
         record->listEnd = GenerateEvasions[side](listStart, &record->check);
     } else {
-        const int standPat = Evaluate();
         if (standPat > alpha) {
             alpha = standPat;
             if (standPat >= beta) return static_cast<int16_t>(standPat);
