@@ -115,6 +115,10 @@ int16_t AlphaBeta(int depth, int ply, int alpha, int beta, int allowNull) {
     ScoredMove* const listStart = NodeListStart(record);
     if (ply >= PLY_RECORDS - 1 || NoRoomForChildren(listStart)) return Evaluate();
 
+    // Independent of the table; worked out first while its bucket loads.
+    ComputeCheckInfo(&record->check);
+    const bool inCheck = record->check.checkers != 0;
+
     // An entry whose move heads for a repetition is not trusted. While the
     // root re-searches a failed window, the window at its own depth stays.
     const TableView table = ProbeNode(record, depth, true, alpha, beta);
@@ -128,8 +132,6 @@ int16_t AlphaBeta(int depth, int ply, int alpha, int beta, int allowNull) {
     uint32_t bound = BOUND_UPPER;
     int extension = 0;
     Move bestMove = MOVE_NONE;
-    ComputeCheckInfo(&record->check);
-    const bool inCheck = record->check.checkers != 0;
     const Colour side = pos.sideToMove;
 
     // Null move: a side with pieces that can pass and still stay above beta
@@ -140,6 +142,7 @@ int16_t AlphaBeta(int depth, int ply, int alpha, int beta, int allowNull) {
         const int reduction = (material >= NULL_MOVE_DEEP_MATERIAL && depth >= NULL_MOVE_DEEP_DEPTH) ? 3 : 2;
         if (record->listEnd == nullptr) record->listEnd = listStart;
         MakeNullMove(record);
+        PrefetchHash(pos.hashKey, pos.sideToMove);
         currentPly = record + 1;
         currentPly->listEnd = nullptr;
         int value;
