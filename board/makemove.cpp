@@ -66,19 +66,7 @@ constexpr CastleSquares CASTLE_SQUARES[4] = {
     {SQ_E1, SQ_C1, SQ_A1, SQ_D1},
 };
 
-inline void ToggleRotated(int sq) {
-    pos.occFiles ^= squareBitFiles[sq];
-    pos.occDiagA1H8 ^= squareBitA1H8[sq];
-    pos.occDiagA8H1 ^= squareBitA8H1[sq];
-}
-inline void SetRotated(int sq) {
-    pos.occFiles |= squareBitFiles[sq];
-    pos.occDiagA1H8 |= squareBitA1H8[sq];
-    pos.occDiagA8H1 |= squareBitA8H1[sq];
-}
-
 inline void MovePiece(int from, int to, Colour side, uint16_t& count, PlyRecord* record) {
-    ToggleRotated(from);  // from is occupied: the toggle clears it
     const int piece = pos.board[from];
     const Bitboard fromTo = BitOf(from) | BitOf(to);
     const uint64_t* keys = keyTable[piece];
@@ -180,7 +168,6 @@ void MakeMove(Move move, PlyRecord* record) {
     switch (kind) {
     case KIND_QUIET:
         count = static_cast<uint16_t>(previousCount + 1);
-        SetRotated(to);
         MovePiece(from, to, s, count, record);
         break;
     case KIND_CAPTURE: {
@@ -218,9 +205,6 @@ void MakeMove(Move move, PlyRecord* record) {
         pos.pieceBB[pawn] ^= fromTo;
         pos.colourBB[s] ^= fromTo;
         pos.occupied = pos.colourBB[0] | pos.colourBB[1];
-        pos.occFiles ^= squareBitFiles[from] ^ epMaskFiles[to];
-        pos.occDiagA1H8 ^= squareBitA1H8[from] ^ epMaskA1H8[to];
-        pos.occDiagA8H1 ^= squareBitA8H1[from] ^ epMaskA8H1[to];
         break;
     }
     case KIND_CASTLE_BLACK_SHORT:
@@ -240,10 +224,6 @@ void MakeMove(Move move, PlyRecord* record) {
         pos.pieceBB[rook] ^= BitOf(c.rookFrom) | BitOf(c.rookTo);
         pos.colourBB[s] ^= BitOf(c.kingFrom) | BitOf(c.kingTo) | BitOf(c.rookFrom) | BitOf(c.rookTo);
         pos.occupied = pos.colourBB[0] | pos.colourBB[1];
-        ToggleRotated(c.kingFrom);
-        ToggleRotated(c.kingTo);
-        ToggleRotated(c.rookFrom);
-        ToggleRotated(c.rookTo);
         break;
     }
     default: {  // promotions, kinds 4..11
@@ -252,9 +232,7 @@ void MakeMove(Move move, PlyRecord* record) {
         const int promotedUnits = MATERIAL_UNITS[promoted];
         int change = promotedUnits - 1;
         pos.pieceMaterial[s] = static_cast<uint8_t>(pos.pieceMaterial[s] + promotedUnits);
-        if (kind < KIND_CAPTURE_PROMO_QUEEN) {
-            SetRotated(to);
-        } else {
+        if (kind >= KIND_CAPTURE_PROMO_QUEEN) {
             const int capturedUnits = MATERIAL_UNITS[pos.board[to]];
             RemoveCaptured(to, o, record);
             pos.pieceMaterial[o] = static_cast<uint8_t>(pos.pieceMaterial[o] - capturedUnits);
@@ -262,7 +240,6 @@ void MakeMove(Move move, PlyRecord* record) {
         }
         record->materialChange = static_cast<int8_t>(change);
         pos.totalMaterial = static_cast<uint16_t>(pos.totalMaterial + change);
-        ToggleRotated(from);
         record->movedPieceSnapshot = pos.pieceBB[pawn];
         pos.board[from] = EMPTY;
         pos.board[to] = static_cast<PieceCode>(promoted);
@@ -289,9 +266,6 @@ void UnmakeMove(Move move, PlyRecord* record) {
     const int from = FromOf(move), to = ToOf(move);
     const Colour o = pos.sideToMove, s = Opponent(o);
 
-    pos.occFiles = record->occFilesSnapshot;
-    pos.occDiagA1H8 = record->occDiagA1H8Snapshot;
-    pos.occDiagA8H1 = record->occDiagA8H1Snapshot;
     pos.occupied = record->occupiedSnapshot;
     pos.colourBB[s] = record->sideOccupiedSnapshot;
     pos.epSquare = record->epSnapshot;
