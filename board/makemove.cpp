@@ -44,11 +44,22 @@ constexpr uint16_t RookLeavesRights(Colour side, int sq) {
 constexpr uint16_t SIDE_RIGHTS[2] = {CASTLE_BLACK_SHORT | CASTLE_BLACK_LONG,
                                      CASTLE_WHITE_SHORT | CASTLE_WHITE_LONG};
 
+// The keys of every set of castling rights (bits 1, 2, 8 and 16).
+struct RightsKeys {
+    uint64_t key[32];
+};
+constexpr RightsKeys MakeRightsKeys() {
+    RightsKeys table{};
+    for (unsigned rights = 0; rights < 32; ++rights) table.key[rights] = CastleKeys(rights);
+    return table;
+}
+constexpr RightsKeys RIGHTS_KEYS = MakeRightsKeys();
+
 inline void DropRights(uint16_t lost) {
     lost &= pos.castleRights;
     if (lost) {
         pos.castleRights ^= lost;
-        pos.hashKey ^= CastleKeys(lost);
+        pos.hashKey ^= RIGHTS_KEYS.key[lost];
     }
 }
 
@@ -89,7 +100,7 @@ inline void MovePiece(int from, int to, Colour side, uint16_t& count, PlyRecord*
         break;
     }
     case ROOK:
-        DropRights(RookLeavesRights(side, from));
+        if (pos.castleRights) DropRights(RookLeavesRights(side, from));
         [[fallthrough]];
     case KNIGHT:
     case BISHOP:
@@ -101,7 +112,7 @@ inline void MovePiece(int from, int to, Colour side, uint16_t& count, PlyRecord*
     default:  // king
         pos.kingSq[side] = static_cast<uint8_t>(to);
         pos.hashKey ^= keys[from] ^ keys[to];
-        DropRights(SIDE_RIGHTS[side]);
+        if (pos.castleRights) DropRights(SIDE_RIGHTS[side]);
         break;
     }
     pos.board[to] = pos.board[from];
