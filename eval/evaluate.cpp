@@ -62,17 +62,30 @@ template <Colour Side> Bitboard Pawns() { return pos.pieceBB[CodeOf(PAWN, Side)]
 template <Colour Side> Bitboard FrontSpan(int sq) { return Side == WHITE ? whiteFrontSpan[sq] : blackFrontSpan[sq]; }
 template <Colour Side> Bitboard FileAhead(int sq) { return Side == WHITE ? fileAbove[sq] : fileBelow[sq]; }
 
-int Distance(int a, int b) {
-    const int rows = std::abs(RowOf(a) - RowOf(b));
-    const int columns = std::abs(ColumnOf(a) - ColumnOf(b));
-    return rows > columns ? rows : columns;
+// King steps between two squares.
+struct DistanceTable {
+    uint8_t steps[64][64];
+};
+constexpr DistanceTable MakeDistanceTable() {
+    DistanceTable table{};
+    for (int a = 0; a < 64; ++a)
+        for (int b = 0; b < 64; ++b) {
+            const int rows = RowOf(a) > RowOf(b) ? RowOf(a) - RowOf(b) : RowOf(b) - RowOf(a);
+            const int columns = ColumnOf(a) > ColumnOf(b) ? ColumnOf(a) - ColumnOf(b) : ColumnOf(b) - ColumnOf(a);
+            table.steps[a][b] = static_cast<uint8_t>(rows > columns ? rows : columns);
+        }
+    return table;
 }
+constexpr DistanceTable DISTANCE = MakeDistanceTable();
 
 // Attack weight of a piece on sq against a king on kingSq; a missing king
 // cannot be attacked.
 int AttackWeight(const int (&weights)[8], int sq, int kingSq) {
-    return HasKing(kingSq) ? weights[Distance(sq, kingSq)] : 0;
+    return HasKing(kingSq) ? weights[DISTANCE.steps[sq][kingSq]] : 0;
 }
+
+// Square value of one of Side's pieces from the table in use.
+template <Colour Side> int SquareValue(const int16_t* table, int sq) { return table[Side == WHITE ? sq : 63 - sq]; }
 
 bool HasQueen(Colour side) { return pos.pieceBB[CodeOf(QUEEN, side)] != 0; }
 
@@ -123,12 +136,12 @@ template <Colour Side> int ShelterIndex() {
 template <Colour Side> int PawnTerms() {
     const Bitboard own = Pawns<Side>();
     const Bitboard enemy = Pawns<Opponent(Side)>();
-    const int material = pos.totalMaterial;
+    const int16_t* const pawnTable = PstTableOf(PAWN, pos.totalMaterial);
     int score = 0;
     for (Bitboard set = own; set; set &= set - 1) {
         const Square sq = FirstSquare(set);
         const int row = RelativeRow<Side>(sq);
-        score += PstValue(CodeOf(PAWN, Side), sq, material) + PAWN_VALUE;
+        score += SquareValue<Side>(pawnTable, sq) + PAWN_VALUE;
         bool passed = !(enemy & FrontSpan<Side>(sq));
         if (!(own & fileOthers[sq])) {
             if (passed) score += (7 - row) * 16;
@@ -160,6 +173,10 @@ struct PieceTally {
 // Knights, bishops, rooks and queens of Side (positive is good for Side).
 template <Colour Side> int PieceTerms(PieceTally& tally) {
     const int material = pos.totalMaterial;
+    const int16_t* const knightTable = PstTableOf(KNIGHT, material);
+    const int16_t* const bishopTable = PstTableOf(BISHOP, material);
+    const int16_t* const rookTable = PstTableOf(ROOK, material);
+    const int16_t* const queenTable = PstTableOf(QUEEN, material);
     const int pawnsOnBoard = pos.pawnCount[0] + pos.pawnCount[1];
     const int enemyKing = pos.kingSq[Opponent(Side)];
     const Bitboard ownPawns = Pawns<Side>();
@@ -168,7 +185,7 @@ template <Colour Side> int PieceTerms(PieceTally& tally) {
 
     for (Bitboard set = pos.pieceBB[CodeOf(KNIGHT, Side)]; set; set &= set - 1) {
         const Square sq = FirstSquare(set);
-        score += PstValue(CodeOf(KNIGHT, Side), sq, material) + KNIGHT_VALUE + pawnsOnBoard;
+        score += SquareValue<Side>(knightTable, sq) + KNIGHT_VALUE + pawnsOnBoard;
         tally.attackSum[Side] += AttackWeight(KNIGHT_ATTACK, sq, enemyKing);
         ++tally.minors[Side];
     }
@@ -176,7 +193,7 @@ template <Colour Side> int PieceTerms(PieceTally& tally) {
     const Bitboard bishops = pos.pieceBB[CodeOf(BISHOP, Side)];
     for (Bitboard set = bishops; set; set &= set - 1) {
         const Square sq = FirstSquare(set);
-        score += PstValue(CodeOf(BISHOP, Side), sq, material) + BISHOP_VALUE - pawnsOnBoard;
+        score += SquareValue<Side>(bishopTable, sq) + BISHOP_VALUE - pawnsOnBoard;
         tally.attackSum[Side] += AttackWeight(BISHOP_ATTACK, sq, enemyKing);
         ++tally.minors[Side];
     }
@@ -191,7 +208,7 @@ template <Colour Side> int PieceTerms(PieceTally& tally) {
     const Bitboard rooks = pos.pieceBB[CodeOf(ROOK, Side)];
     for (Bitboard set = rooks; set; set &= set - 1) {
         const Square sq = FirstSquare(set);
-        score += PstValue(CodeOf(ROOK, Side), sq, material) + ROOK_VALUE;
+        score += SquareValue<Side>(rookTable, sq) + ROOK_VALUE;
         tally.attackSum[Side] += AttackWeight(ROOK_ATTACK, sq, enemyKing);
         ++tally.majors[Side];
         const Bitboard ownOnFile = ownPawns & fileOthers[sq];
@@ -220,7 +237,7 @@ template <Colour Side> int PieceTerms(PieceTally& tally) {
 
     for (Bitboard set = pos.pieceBB[CodeOf(QUEEN, Side)]; set; set &= set - 1) {
         const Square sq = FirstSquare(set);
-        score += PstValue(CodeOf(QUEEN, Side), sq, material) + QUEEN_VALUE;
+        score += SquareValue<Side>(queenTable, sq) + QUEEN_VALUE;
         tally.attackSum[Side] += AttackWeight(QUEEN_ATTACK, sq, enemyKing);
         ++tally.majors[Side];
     }

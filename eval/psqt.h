@@ -19,12 +19,16 @@ inline int MaterialIndex(int totalMaterial) {
     return totalMaterial < MATERIAL_INDEX_LIMIT ? totalMaterial : MATERIAL_INDEX_LIMIT - 1;
 }
 inline int PawnTableOf(int totalMaterial) { return pstSelection.pawnTable[MaterialIndex(totalMaterial)]; }
+// The 64-square table of a kind in use at a total material.
+inline const int16_t* PstTableOf(PieceKind kind, int totalMaterial) {
+    return pstSelection.byKind[kind][MaterialIndex(totalMaterial)];
+}
 
 // Value of piece code on square with the given total material (clamped to
 // 0..191): white pieces and both kings read their own square, other black
 // pieces the square turned by 180 degrees.
 inline int PstValue(PieceCode code, Square square, int totalMaterial) {
-    const int kind = KindOf(code);
+    const PieceKind kind = KindOf(code);
     const bool turned = SideOf(code) == BLACK && kind != KING;
-    return pstSelection.byKind[kind][MaterialIndex(totalMaterial)][turned ? 63 - square : square];
+    return PstTableOf(kind, totalMaterial)[turned ? 63 - square : square];
 }
