@@ -360,3 +360,12 @@ void UnmakeMove(Move move, PlyRecord* record) {
     historyTop--;
     CheckAfter("unmake", move);
 }
+
+void UnmakeGameMove(Move move, PlyRecord* record) {
+    if (historyTop == positionHistory) {
+        positionHistory[1] = positionHistory[0];
+        positionHistory[0] = HistoryEntry{record->keySnapshot, move, 0};
+        historyTop = positionHistory + 1;
+    }
+    UnmakeMove(move, record);
+}

@@ -10,3 +10,9 @@ struct SpecialMoveError {
 
 void MakeMove(Move move, PlyRecord* record);
 void UnmakeMove(Move move, PlyRecord* record);
+// Takes back a move of the game made with MakeMove on record, whose snapshot
+// was saved before the move. Unlike the search's unmake it also works when
+// the history has been trimmed down to the move's own entry: the entry of
+// the position before it is rebuilt, without the reversible plies that the
+// trim has already dropped.
+void UnmakeGameMove(Move move, PlyRecord* record);

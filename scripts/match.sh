@@ -1,21 +1,25 @@
 #!/usr/bin/env bash
 # Plays a match of Pelmot against another xboard engine under a headless
 # xboard and prints the score, Pelmot's wins, losses and draws, the games
-# that ended by a fault (forfeit, time loss, false claim, crash), and
-# Pelmot's average time per move. Colours alternate between games.
+# that ended by a fault (forfeit, time loss, false claim, crash),
+# Pelmot's average time per move and the lowest clock it was left with.
+# Colours alternate between games.
 #
-#   scripts/match.sh [-n games] [-m moves] [-t time] [-o opponent]
+#   scripts/match.sh [-n games] [-m moves] [-t time] [-i increment] [-o opponent]
 #                    [-e engine] [-b book] [-d dir] [-w seconds] [-- xboard options]
 #
 #   -n  number of games (20)
-#   -m  moves per time control (40)
+#   -m  moves per time control (40); not used with an increment
 #   -t  time per control in xboard's form, minutes or minutes:seconds (1)
+#   -i  increment in seconds per move, may have a fraction (none: classical
+#       controls of -m moves)
 #   -o  opponent engine command (/usr/games/fairymax)
 #   -e  Pelmot binary (build/pelmot)
 #   -b  opening book copied next to Pelmot as Pelmot.book (build/Pelmot.book)
 #   -d  output folder (build/match-DATE-TIME); it receives the saved games
 #       games.pgn, xboard.out, xboard.debug and engine/Pelmot.log
-#   -w  give up after this many seconds (6 times the time per control per game, plus a minute)
+#   -w  give up after this many seconds (per game 6 times the time per control
+#       and 300 increments, plus a minute)
 #
 # Options after "--" go to xboard unchanged.
 # Exit status: 0 when the match ended, 2 when it did not end in time or
@@ -26,17 +30,19 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 games=20
 moves=40
 tc=1
+inc=
 opponent=/usr/games/fairymax
 engine=$root/build/pelmot
 book=$root/build/Pelmot.book
 dir=$root/build/match-$(date +%Y%m%d-%H%M%S)
 deadline=
 
-while getopts "n:m:t:o:e:b:d:w:" opt; do
+while getopts "n:m:t:i:o:e:b:d:w:" opt; do
     case $opt in
     n) games=$OPTARG ;;
     m) moves=$OPTARG ;;
     t) tc=$OPTARG ;;
+    i) inc=$OPTARG ;;
     o) opponent=$OPTARG ;;
     e) engine=$OPTARG ;;
     b) book=$OPTARG ;;
@@ -65,7 +71,10 @@ case $tc in
 *:*) tcSeconds=$((10#${tc%%:*} * 60 + 10#${tc#*:})) ;;
 *) tcSeconds=$((10#$tc * 60)) ;;
 esac
-[ -n "$deadline" ] || deadline=$((games * (6 * tcSeconds + 15) + 60))
+[ -n "$deadline" ] || deadline=$(awk -v g="$games" -v t="$tcSeconds" -v i="${inc:-0}" \
+    'BEGIN { printf "%d", g * (6 * t + 300 * i + 15) + 60 }')
+control=(-mps "$moves" -tc "$tc")
+[ -z "$inc" ] || control+=(-inc "$inc")
 
 mkdir -p "$dir/engine" "$dir/home"
 dir=$(cd "$dir" && pwd)
@@ -76,7 +85,7 @@ rm -f "$dir/games.pgn" "$dir/xboard.debug" "$dir/engine/Pelmot.log"
 # xboard calls a flag only when told to (autoCallFlag); HOME in the output
 # folder keeps xboard's saved settings out of other runs.
 HOME=$dir/home setsid xvfb-run -a "$xboard" -noGUI -matchMode true -matchGames "$games" \
-    -mps "$moves" -tc "$tc" -ponderNextMove true -testLegality true -autoCallFlag true \
+    "${control[@]}" -ponderNextMove true -testLegality true -autoCallFlag true \
     -fcp "$engine" -fd "$dir/engine" -scp "$opponent" -sd "$dir/home" \
     -saveGameFile "$dir/games.pgn" -debug -nameOfDebugFile "$dir/xboard.debug" \
     "$@" >"$dir/xboard.out" 2>&1 &
@@ -130,16 +139,24 @@ name=$(basename "$engine")
 grep -E "exited unexpectedly|Error (writing to|reading from) .* chess program" "$dir/xboard.out" | sort -u
 
 # Pelmot's thinking time: from a move (or "go") sent to it to its "move"
-# answer, in xboard's time stamps (ms); book moves take no time.
+# answer, in xboard's time stamps (ms); book moves take no time. The clock
+# it was left with: the last clock reported to it before the move, less
+# that time.
 [ -f "$dir/xboard.debug" ] && awk -v book="$(grep -c 'move(book)' "$dir/engine/Pelmot.log" 2>/dev/null)" '
     $2 == ">first" && ($4 ~ /^[a-h][1-8][a-h][1-8][qrbn]?$/ || $4 == "go") { sent = $1 }
-    $2 == ">first" && $4 == "time" && (least == "" || $5 < least) { least = $5 }
-    $2 == "<first" && $4 == "move" && sent != "" { total += $1 - sent; ++n; sent = "" }
+    $2 == ">first" && $4 == "time" {
+        clock = $5 * 10
+        if (least == "" || clock < least) least = clock
+    }
+    $2 == "<first" && $4 == "move" && sent != "" {
+        took = $1 - sent; total += took; ++n; sent = ""
+        if (clock != "" && (leastLeft == "" || clock - took < leastLeft)) leastLeft = clock - took
+    }
     END {
         if (n == 0) exit
         searched = n - book
         printf "time per move: %.2f s over %d moves", total / n / 1000, n
         if (searched > 0) printf " (%.2f s over the %d searched, %d from the book)", total / searched / 1000, searched, book
-        printf "; lowest clock reported to it: %.2f s\n", least / 100
+        printf "; lowest clock reported to it: %.2f s; lowest left after its move: %.2f s\n", least / 1000, leastLeft / 1000
     }' "$dir/xboard.debug"
 exit $status

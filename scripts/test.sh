@@ -22,16 +22,16 @@ fi
 
 jobs=$(nproc)
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DPELMOT_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
 
 # Unit and protocol tests again under the address and undefined-behaviour sanitizers.
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPELMOT_SANITIZE=address,undefined >/dev/null
+cmake -S . -B build-asan -DPELMOT_TESTS=ON -DCMAKE_BUILD_TYPE=Debug -DPELMOT_SANITIZE=address,undefined >/dev/null
 cmake --build build-asan -j"$jobs"
 (cd build-asan && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j"$jobs" -L 'unit|protocol')
 
 # The protocol sessions, which run both threads, under the thread sanitizer.
-cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DPELMOT_SANITIZE=thread >/dev/null
+cmake -S . -B build-tsan -DPELMOT_TESTS=ON -DCMAKE_BUILD_TYPE=Debug -DPELMOT_SANITIZE=thread >/dev/null
 cmake --build build-tsan -j"$jobs" --target pelmot pelmot_book
 (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j"$jobs" -L 'protocol|threads')

@@ -82,6 +82,37 @@ bool ReadNumber(long long& value) {
     return true;
 }
 
+// Seconds with an optional decimal fraction ("5", "0.5"), in milliseconds;
+// digits past the millisecond are read and dropped.
+bool ReadMilliseconds(long long& ms) {
+    long long seconds;
+    if (!ReadNumber(seconds)) return false;
+    ms = seconds * 1000;
+    int c = std::getchar();
+    if (c == '.') {
+        long long place = 100;
+        while ((c = std::getchar()) != EOF && std::isdigit(c)) {
+            ms += (c - '0') * place;
+            place /= 10;
+        }
+    }
+    if (c != EOF) std::ungetc(c, stdin);
+    return true;
+}
+
+// A word that "time" read ahead and that turned out to be the next command.
+char pendingToken[TOKEN_SIZE];
+bool tokenPending = false;
+Read pendingRead = Read::OK;
+
+// The next token: the pending one, else one from the input.
+Read NextToken(char* token) {
+    if (!tokenPending) return ReadWord(token, TOKEN_SIZE);
+    tokenPending = false;
+    std::memcpy(token, pendingToken, TOKEN_SIZE);
+    return pendingRead;
+}
+
 // The rest of the current input line with its line feed.
 Read ReadRestOfLine(char* buffer, int size) {
     int n = 0, c;
@@ -107,9 +138,16 @@ void StopAndRestoreBoard() {
     TakeBackPonderMove();
 }
 
+// A set-up starts a new game: the moves before it cannot be taken back.
+bool SetUpPosition(const char* text) {
+    if (!SetBoard(text, true)) return false;
+    ForgetGameMoves();
+    return true;
+}
+
 void SetUpStartPosition() {
     StopAndRestoreBoard();
-    SetBoard(START_POSITION, true);
+    SetUpPosition(START_POSITION);
     engineState = Waiting;
 }
 
@@ -119,12 +157,15 @@ void IllegalMove(const char* token) {
 }
 
 void FrontEndMove(Move move, const char* token) {
+    // The engine's clock runs from here.
+    const uint32_t moveStart = ProcessClock();
     switch (engineState.load()) {
     case Pondering:
         if (move == ponderMove) {
+            KeepPonderMoveAsGameMove();
             ponderMove = MOVE_NONE;
             LogLine("-GOOD PONDER");
-            ReportEngineMove();
+            ReportEngineMove(moveStart);
             return;
         }
         LogLine("-BAD PONDER");
@@ -135,7 +176,7 @@ void FrontEndMove(Move move, const char* token) {
             return;
         }
         ApplyGameMove(move);
-        ReportEngineMove();
+        ReportEngineMove(moveStart);
         return;
     case Waiting:
         if (!IsLegalMove(move)) {
@@ -143,7 +184,7 @@ void FrontEndMove(Move move, const char* token) {
             return;
         }
         ApplyGameMove(move);
-        if (!PlayBookMove()) ReportEngineMove();
+        if (!PlayBookMove()) ReportEngineMove(moveStart);
         return;
     case Idle:
         if (!IsLegalMove(move)) {
@@ -158,17 +199,27 @@ void FrontEndMove(Move move, const char* token) {
 }
 
 void CommandTime() {
-    long long clock, opponent;
-    char keyword[TOKEN_SIZE];
+    long long clock;
     if (!ReadNumber(clock)) return;
-    ReadWord(keyword, sizeof keyword);
-    ReadNumber(opponent);
-    timeBudget = BudgetFromClock(clock);
+    // Set before the next word is read: that read waits for the front end.
+    SetClock(clock);
+    // The opponent's clock follows as "otim N", on this line or the next,
+    // and is not used. A tournament manager may report the engine's clock
+    // alone; the word after it is then the next command.
+    Read read = ReadWord(pendingToken, TOKEN_SIZE);
+    if (read == Read::OK && std::strcmp(pendingToken, "otim") == 0) {
+        long long opponent;
+        ReadNumber(opponent);
+    } else if (read != Read::END) {
+        tokenPending = true;
+        pendingRead = read;
+    }
 }
 
 void CommandGo() {
+    const uint32_t moveStart = ProcessClock();
     StopAndRestoreBoard();
-    if (!PlayBookMove()) ReportEngineMove();
+    if (!PlayBookMove()) ReportEngineMove(moveStart);
 }
 
 void CommandLevel() {
@@ -177,8 +228,23 @@ void CommandLevel() {
     if (!ReadNumber(moves)) return;
     // The base time, in minutes or minutes:seconds, has no effect.
     ReadWord(base, sizeof base);
-    ReadNumber(increment);
+    ReadMilliseconds(increment);
     SetLevel(moves, increment);
+}
+
+// "undo" (one move, in force mode) and "remove" (the last two, the
+// opponent's and the engine's, in playing mode). A takeback keeps the mode:
+// a playing engine waits for the opponent's move again, one in force mode
+// stays there. With fewer moves in the game nothing happens.
+void CommandTakeBack(int moves) {
+    if (GameMovesKept() < moves) {
+        LogLine("-M: nothing to take back");
+        return;
+    }
+    const bool playing = engineState.load() != Idle;
+    StopAndRestoreBoard();
+    TakeBackGameMoves(moves);
+    engineState = playing ? Waiting : Idle;
 }
 
 void CommandSetboard() {
@@ -186,7 +252,7 @@ void CommandSetboard() {
     char text[LINE_SIZE];
     Read read = ReadRestOfLine(text, sizeof text);
     LogLine("setboard %s", text);
-    if (read != Read::OK || !SetBoard(text, true)) LogLine("-M: tellusererror Illegal position");
+    if (read != Read::OK || !SetUpPosition(text)) LogLine("-M: tellusererror Illegal position");
 }
 
 void CommandQuit() {
@@ -198,6 +264,8 @@ void CommandQuit() {
 
 void CommandSide(Colour side) {
     StopAndRestoreBoard();
+    // The moves so far were made with the other side to move.
+    ForgetGameMoves();
     pos.sideToMove = side;
     gameSideToMove = side;
 }
@@ -216,6 +284,8 @@ void RunTool(Tool tool) {
     StopAndRestoreBoard();
     char first[TOKEN_SIZE], second[TOKEN_SIZE];
     if (!ReadFileNames(first, second)) return;
+    // The tools work on the board.
+    ForgetGameMoves();
     // The tools report their own errors; this only keeps an unexpected one
     // from ending the engine.
     try {
@@ -230,8 +300,9 @@ void CommandTest() {
     StopAndRestoreBoard();
     movesPerSession = 1;
     timeIncrement = 0;
-    SetBoard(TEST_POSITION, true);
+    SetUpPosition(TEST_POSITION);
     timeBudget = TestPositionBudget();
+    moveTimeLimit = NO_TIME_LIMIT;
     engineState = Waiting;
     ponderEnabled = 0;
 }
@@ -271,6 +342,8 @@ const CommandRow COMMANDS[] = {
          std::printf("Define __STAT\n");
      }},
     {"test", EXACT, CommandTest},
+    {"undo", EXACT, [] { CommandTakeBack(1); }},
+    {"remove", EXACT, [] { CommandTakeBack(2); }},
 };
 
 bool Matches(const CommandRow& row, const char* token) {
@@ -333,7 +406,7 @@ void CommandLoop() {
     StartUp();
     char token[TOKEN_SIZE] = {};
     for (;;) {
-        Read read = ReadWord(token, sizeof token);
+        Read read = NextToken(token);
         // The front end closing the pipe ends the engine as "quit" does.
         if (read == Read::END) {
             LogLine("-M: end of input");

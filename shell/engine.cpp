@@ -76,14 +76,18 @@ void StopEngine() {
     LogLine("-M: exited StopEngine");
 }
 
-void StopEngineConditional() {
+void StopEngineConditional(uint32_t moveStart) {
     LogLine("-M: entered StopEngineConditional");
     engineState = Idle;
     // A root move that failed low is still being resolved: let it finish
-    // rather than play a move the search has just found to be bad.
-    if (rootFailState.load() < 0 && timeBudget > 6000) {
-        LogLine("-M: FL - Extra time");
-        stoppedSignal.WaitFor(2 * static_cast<uint64_t>(timeBudget));
+    // rather than play a move the search has just found to be bad, as long
+    // as the clock allows.
+    if (rootFailState.load() < 0) {
+        uint64_t extra = CappedWait(FailLowExtraTime(timeBudget), moveTimeLimit, ProcessClock() - moveStart);
+        if (extra > 0) {
+            LogLine("-M: FL - Extra time");
+            stoppedSignal.WaitFor(extra);
+        }
     }
     stopSearch = 1;
     searchStartTime = 0;

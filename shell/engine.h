@@ -34,4 +34,6 @@ void JoinEngineThread();
 
 void StartEngine(uint8_t depth);
 void StopEngine();
-void StopEngineConditional();
+// The stop when the time for a move is up; moveStart is the process clock
+// when the move was handed over, from which the time limit counts.
+void StopEngineConditional(uint32_t moveStart);

@@ -8,6 +8,7 @@
 #include "board/movetext.h"
 #include "board/plyrecord.h"
 #include "board/position.h"
+#include "movegen/evasions.h"
 #include "movegen/legality.h"
 #include "search/hashtable.h"
 #include "shell/engine.h"
@@ -17,6 +18,30 @@ namespace {
 
 constexpr int MATE_IN_ONE_SCORE = 8099;
 constexpr int MATE_SCORE_THRESHOLD = 8050;
+
+// The moves of the game since the last set-up, each with the record it was
+// made with, so that it can be taken back exactly. A ring: in a game longer
+// than it holds, the oldest moves can no longer be taken back.
+struct GameMove {
+    Move move;
+    PlyRecord record;
+};
+constexpr int GAME_MOVES_KEPT = 1024;
+GameMove gameMoves[GAME_MOVES_KEPT];
+int gameMovesNext = 0;   // slot of the next move
+int gameMovesCount = 0;  // moves kept, at most GAME_MOVES_KEPT
+
+GameMove& PushGameMove(Move move) {
+    GameMove& slot = gameMoves[gameMovesNext];
+    slot.move = move;
+    gameMovesNext = (gameMovesNext + 1) % GAME_MOVES_KEPT;
+    if (gameMovesCount < GAME_MOVES_KEPT) ++gameMovesCount;
+    return slot;
+}
+
+void LogKey() {
+    LogLine("%x %x", static_cast<uint32_t>(pos.hashKey >> 32), static_cast<uint32_t>(pos.hashKey));
+}
 
 // Game ends caused by the engine's own move, by the side now to move.
 const char* ResultAfterMove(int score) {
@@ -77,7 +102,9 @@ void RefreshGameSnapshot() {
 bool ApplyGameMove(Move move) {
     if (move == MOVE_NONE) return false;
     TrimHistoryForGameMove();
-    MakeMove(move, currentPly);
+    PlyRecord* record = &PushGameMove(move).record;
+    SaveSnapshot(record);
+    MakeMove(move, record);
     switch (KindOfMove(move)) {
     case KIND_CASTLE_BLACK_SHORT: pos.kingSq[BLACK] = SQ_G8; pos.castleRights &= ~(CASTLE_BLACK_SHORT | CASTLE_BLACK_LONG); break;
     case KIND_CASTLE_WHITE_SHORT: pos.kingSq[WHITE] = SQ_G1; pos.castleRights &= ~(CASTLE_WHITE_SHORT | CASTLE_WHITE_LONG); break;
@@ -87,7 +114,7 @@ bool ApplyGameMove(Move move) {
     }
     RefreshGameSnapshot();
     std::memset(historyTable, 0, sizeof historyTable);
-    LogLine("%x %x", static_cast<uint32_t>(pos.hashKey >> 32), static_cast<uint32_t>(pos.hashKey));
+    LogKey();
     return true;
 }
 
@@ -109,7 +136,7 @@ bool PlayBookMove() {
     }
     if (lastMoveFromBook) {
         lastMoveFromBook = 0;
-        timeBudget = FirstMoveOutOfBookBudget(timeBudget);
+        timeBudget = FirstMoveOutOfBookBudget(timeBudget, movesPerSession);
     }
     return false;
 }
@@ -125,7 +152,13 @@ const char* ResultBeforeMove(Move result, int sideToMove) {
     }
 }
 
-void ReportEngineMove() {
+Move PlayableMove(Move result) {
+    if (IsLegalMove(result)) return result;
+    Move legal[256];
+    return GenerateLegalMoves(legal) > 0 ? legal[0] : MOVE_NONE;
+}
+
+void ReportEngineMove(uint32_t moveStart) {
     bool hit = engineState.load() == Pondering;
     if (!hit) {
         engineState = Thinking;
@@ -139,8 +172,8 @@ void ReportEngineMove() {
         long long left = static_cast<long long>(searchStartTime) + timeBudget - ProcessClock();
         wait = left > 0 ? static_cast<uint64_t>(left) : 0;
     }
-    stoppedSignal.WaitFor(wait);
-    StopEngineConditional();
+    stoppedSignal.WaitFor(CappedWait(wait, moveTimeLimit, ProcessClock() - moveStart));
+    StopEngineConditional(moveStart);
     // On a ponder hit the expected reply has been on the board all along;
     // the game snapshot catches up only now, as the search kept changing the
     // board until it stopped.
@@ -148,25 +181,31 @@ void ReportEngineMove() {
 
     Move result = moveStack[0].move;
     int score = moveStack[0].score;
-    const char* resultLine = nullptr;
+    const char* resultLine = IsSpecialMove(result) ? ResultBeforeMove(result, pos.sideToMove) : nullptr;
     bool moved = false;
-    if (IsSpecialMove(result)) {
-        resultLine = ResultBeforeMove(result, pos.sideToMove);
-        if (!resultLine) LogLine("-M: search returned no move (special move %04x)", static_cast<unsigned>(result));
-    } else if (result == MOVE_NONE) {
-        LogLine("-M: search returned no move");
-    } else if (!IsLegalMove(result)) {
-        char text[8];
-        MoveToText(text, result);
-        LogLine("-M: search returned an illegal move: %s", text);
-    } else {
-        ApplyGameMove(result);
-        char text[8];
-        MoveToText(text, result);
-        std::printf("move %s\n", text);
-        LogLine("move %s\tscore: %d", text, score);
-        resultLine = ResultAfterMove(score);
-        moved = true;
+    if (!resultLine) {
+        Move move = PlayableMove(result);
+        if (move != result) {
+            char text[8];
+            MoveToText(text, result);
+            LogLine("-M: search returned no legal move (%04x %s); playing the first legal move",
+                    static_cast<unsigned>(result), text);
+        }
+        if (move != MOVE_NONE) {
+            ApplyGameMove(move);
+            char text[8];
+            MoveToText(text, move);
+            std::printf("move %s\n", text);
+            LogLine("move %s\tscore: %d", text, score);
+            // The score belongs to the search's move, not to a replacement.
+            if (move == result) resultLine = ResultAfterMove(score);
+            moved = true;
+        } else {
+            // No legal move at all: the game is over on the board.
+            CheckInfo check;
+            ComputeCheckInfo(&check);
+            resultLine = ResultBeforeMove(check.checkers ? MOVE_MATE : MOVE_STALEMATE, pos.sideToMove);
+        }
     }
     engineState = Waiting;
     if (resultLine) {
@@ -187,4 +226,34 @@ void TakeBackPonderMove() {
     UnmakeMove(ponderMove, &ponderRecord);
     ponderMove = MOVE_NONE;
     currentPly = plyRecords;
+}
+
+void KeepPonderMoveAsGameMove() {
+    // The ponder record is the main thread's alone, so it is copied while
+    // the search goes on.
+    PushGameMove(ponderMove).record = ponderRecord;
+}
+
+int GameMovesKept() { return gameMovesCount; }
+
+bool TakeBackGameMoves(int count) {
+    if (count > gameMovesCount) return false;
+    for (int i = 0; i < count; ++i) {
+        gameMovesNext = (gameMovesNext + GAME_MOVES_KEPT - 1) % GAME_MOVES_KEPT;
+        --gameMovesCount;
+        GameMove& taken = gameMoves[gameMovesNext];
+        char text[8];
+        MoveToText(text, taken.move);
+        LogLine("-M: take back %s", text);
+        UnmakeGameMove(taken.move, &taken.record);
+    }
+    RefreshGameSnapshot();
+    std::memset(historyTable, 0, sizeof historyTable);
+    LogKey();
+    return true;
+}
+
+void ForgetGameMoves() {
+    gameMovesNext = 0;
+    gameMovesCount = 0;
 }

@@ -1,8 +1,9 @@
 // Turning decisions into game moves and front-end lines: the moves of the
 // game, the book move, the engine's searched move with its result claims,
-// and the start of pondering.
+// the start of pondering, and taking moves of the game back.
 #pragma once
 
+#include <cstdint>
 #include "board/types.h"
 
 // Plays move on the game: the position after it is the next search's root.
@@ -11,12 +12,31 @@ bool ApplyGameMove(Move move);
 // Plays and prints the book move of the current position, if any.
 bool PlayBookMove();
 // Searches for the engine's move within the budget, prints it or a result
-// claim, and starts pondering on the expected reply.
-void ReportEngineMove();
+// claim, and starts pondering on the expected reply. moveStart is the
+// process clock when the front end handed over the move (or "go"): the
+// time limit counts from then.
+void ReportEngineMove(uint32_t moveStart);
 
 // Takes back the move being pondered on, if any; the engine must be stopped.
 void TakeBackPonderMove();
+// A ponder hit: the move pondered on is the opponent's move, kept on the
+// board as a move of the game.
+void KeepPonderMoveAsGameMove();
+
+// Moves of the game that can be taken back: those played since the last
+// set-up, as far back as the kept records reach.
+int GameMovesKept();
+// Takes back the last count moves of the game, with their history entries,
+// and leaves the board exactly as it was before them; the engine must be
+// stopped. Returns false, doing nothing, when fewer moves are kept.
+bool TakeBackGameMoves(int count);
+// Called whenever the position is set up or changed outside the game.
+void ForgetGameMoves();
 
 // The result line for a special result move with the given side to move,
 // or nullptr when the move is not a game end found before moving.
 const char* ResultBeforeMove(Move result, int sideToMove);
+// The move to play for a search result: the result itself when it is a
+// legal move, otherwise the first legal move (0 when there is none), so
+// that a faulty result never stalls the game.
+Move PlayableMove(Move result);

@@ -5,35 +5,68 @@
 uint32_t movesPerSession = 40;
 uint32_t timeIncrement = 0;
 uint32_t timeBudget = 0;
+uint32_t moveTimeLimit = NO_TIME_LIMIT;
 
 namespace {
 
 // A front end may report a negative clock after a flag fall; the engine then
 // still answers quickly instead of thinking on a wrapped-around budget.
 constexpr uint32_t FLAG_FALL_BUDGET = 50;
+// Clocks of at least this many centiseconds have HOLD_BACK_CS held back
+// before they are shared out.
+constexpr long long HOLD_BACK_FROM_CS = 200;
+constexpr long long HOLD_BACK_CS = 100;
+// A failing-low search with a budget above this may take twice the budget more.
+constexpr uint32_t EXTRA_TIME_FROM = 6000;
+constexpr uint64_t EXTRA_TIME_FACTOR = 2;
+// What a move leaves on the clock for the front end's own work and for
+// delays in passing the move on: half the clock while it is short, then
+// this much.
+constexpr long long CLOCK_RESERVE_MS = 1000;
+constexpr long long MAX_MS = 0xFFFFFFFFLL;
 
 }  // namespace
 
-void SetLevel(long long moves, long long incrementSeconds) {
+void SetLevel(long long moves, long long incrementMs) {
     movesPerSession = moves > 0 && moves < 100000 ? static_cast<uint32_t>(moves) : 40;
-    incrementSeconds = std::clamp(incrementSeconds, 0LL, 1000000LL);
-    timeIncrement = static_cast<uint32_t>(incrementSeconds * 1000);
+    timeIncrement = static_cast<uint32_t>(std::clamp(incrementMs, 0LL, 1000000000LL));
 }
 
-uint32_t BudgetFromClock(long long centiseconds) {
-    if (centiseconds < 0) return timeIncrement + FLAG_FALL_BUDGET;
+void SetClock(long long centiseconds) {
+    timeBudget = ClockBudget(centiseconds, timeIncrement, movesPerSession);
+    moveTimeLimit = ClockLimit(centiseconds);
+}
+
+uint32_t ClockBudget(long long centiseconds, uint32_t incrementMs, uint32_t moves) {
+    if (centiseconds < 0) return incrementMs + FLAG_FALL_BUDGET;
     // One second is held back so that the transmission delays of the
     // front end do not make the engine lose on time.
-    if (centiseconds >= 200) centiseconds -= 100;
-    long long budget = timeIncrement + 10 * (centiseconds / movesPerSession);
-    return static_cast<uint32_t>(std::min(budget, 0xFFFFFFFFLL));
+    if (centiseconds >= HOLD_BACK_FROM_CS) centiseconds -= HOLD_BACK_CS;
+    long long budget = incrementMs + 10 * (centiseconds / moves);
+    return static_cast<uint32_t>(std::min(budget, MAX_MS));
 }
 
-uint32_t FirstMoveOutOfBookBudget(uint32_t budget) {
-    return std::min(3 * budget, movesPerSession * budget / 10);
+uint32_t FirstMoveOutOfBookBudget(uint32_t budget, uint32_t moves) {
+    return std::min(3 * budget, moves * budget / 10);
 }
 
 uint32_t TestPositionBudget() {
-    // Computed as the protocol clock would be, wrapping at 32 bits.
-    return static_cast<uint32_t>(timeIncrement + 10u * (4123456689u / movesPerSession));
+    // Computed as the protocol clock would be for one move per session and
+    // no increment, wrapping at 32 bits.
+    return 10u * 4123456689u;
+}
+
+uint32_t ClockLimit(long long centiseconds) {
+    if (centiseconds <= 0) return 0;
+    const long long ms = std::min(10 * centiseconds, MAX_MS);
+    return static_cast<uint32_t>(ms - std::min(CLOCK_RESERVE_MS, ms / 2));
+}
+
+uint64_t FailLowExtraTime(uint32_t budget) {
+    return budget > EXTRA_TIME_FROM ? EXTRA_TIME_FACTOR * budget : 0;
+}
+
+uint64_t CappedWait(uint64_t wanted, uint32_t limit, uint64_t used) {
+    if (limit == NO_TIME_LIMIT) return wanted;
+    return std::min<uint64_t>(wanted, limit > used ? limit - used : 0);
 }

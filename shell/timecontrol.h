@@ -1,5 +1,6 @@
 // How long the engine thinks: the budget per move from the front end's
-// clock reports, in milliseconds.
+// clock reports, and the limit that keeps every move inside the clock. All
+// times are in milliseconds unless a name says otherwise.
 #pragma once
 
 #include <cstdint>
@@ -7,13 +8,32 @@
 extern uint32_t movesPerSession;  // moves per time control; never 0
 extern uint32_t timeIncrement;    // ms added per move
 extern uint32_t timeBudget;       // ms for the next move
+// The whole time the next move may take, extra time included, counted from
+// the moment the front end hands the move over (its clock for the engine
+// runs from then on). Set from each clock report; NO_TIME_LIMIT before the
+// first one and for the test position.
+extern uint32_t moveTimeLimit;
+constexpr uint32_t NO_TIME_LIMIT = 0xFFFFFFFFu;
 
 // "level MOVES BASE INCREMENT": BASE (minutes, or minutes:seconds) is read
-// and not used.
-void SetLevel(long long moves, long long incrementSeconds);
-// Budget for an engine clock of the given centiseconds ("time").
-uint32_t BudgetFromClock(long long centiseconds);
-// Budget of the first move out of the book.
-uint32_t FirstMoveOutOfBookBudget(uint32_t budget);
-// Budget of the fixed test position: practically unlimited.
+// and not used; the increment may have a fraction of a second.
+void SetLevel(long long moves, long long incrementMs);
+// "time": the budget and the limit from the engine's clock in centiseconds.
+void SetClock(long long centiseconds);
+
+// The arithmetic behind the globals, as functions of their inputs.
+
+// The budget for a clock report: the increment plus the clock, one second
+// held back, shared out over the moves of a time control.
+uint32_t ClockBudget(long long centiseconds, uint32_t incrementMs, uint32_t moves);
+// The first move out of the book thinks longer.
+uint32_t FirstMoveOutOfBookBudget(uint32_t budget, uint32_t moves);
+// The fixed test position: practically unlimited.
 uint32_t TestPositionBudget();
+// The most a move may take on a clock: half of a short clock, all but a
+// second of a long one.
+uint32_t ClockLimit(long long centiseconds);
+// Extra time a failing-low search may get beyond its budget.
+uint64_t FailLowExtraTime(uint32_t budget);
+// A wait of wanted ms cut to what limit leaves once used ms have passed.
+uint64_t CappedWait(uint64_t wanted, uint32_t limit, uint64_t used);

@@ -574,20 +574,30 @@ def case_illegal_moves():
         e.kill()
 
 
+def searched_ms(engine, nth=1):
+    """Milliseconds from the nth "M-WAIT" to the engine thread's next stop."""
+    lines = engine.log_lines()
+    waits = [i for i, l in enumerate(lines) if l.startswith("M-WAIT ")]
+    check(len(waits) >= nth, "no search number %d in the log" % nth)
+    i = waits[nth - 1]
+    stopped = next(int(l[22:]) for l in lines[i:] if re.fullmatch(r"-------------- STOPPED\d+", l))
+    return stopped - int(lines[i][7:])
+
+
 def case_time_control():
-    # The increment of "level" is read past a minutes:seconds base time: one
-    # second plus 20 ms for a clock of 1 s, reported over two lines.
-    e = start(setup="level 40 0:30 1\ntime 100\notim 100\neasy\nnew\n")
-    try:
-        e.send("e2e4\n")
-        engine_move(e)
-        lines = e.log_lines()
-        waited = int(next(l for l in lines if l.startswith("M-WAIT "))[7:])
-        stopped = max(int(l[22:]) for l in lines if re.fullmatch(r"-------------- STOPPED\d+", l))
-        check(stopped - waited >= 900, "searched only %d ms with a 1 s increment" % (stopped - waited))
-        e.finish()
-    finally:
-        e.kill()
+    # The increment of "level" is read past a minutes:seconds base time,
+    # whole or with a fraction: 10 s on the clock, reported over two lines,
+    # give 220 ms plus the increment.
+    for level, least in (("level 40 0:30 1", 900), ("level 0 0:05 0.5", 600)):
+        e = start(setup=level + "\ntime 1000\notim 1000\neasy\nnew\n")
+        try:
+            e.send("e2e4\n")
+            engine_move(e)
+            took = searched_ms(e)
+            check(took >= least, "%s: searched only %d ms" % (level, took))
+            e.finish()
+        finally:
+            e.kill()
 
     # A negative clock (after a flag fall) still gets a quick, legal move.
     e = start(setup="time -500 otim 100\neasy\nnew\n")
@@ -598,6 +608,153 @@ def case_time_control():
     finally:
         e.kill()
     check_game_legal("new\n", ["e2e4", reply])
+
+
+def case_clock_alone():
+    # A tournament manager reports the engine's clock without the
+    # opponent's: the next word is a command of its own, "go" or a move.
+    for after in ("force\ne2e4\ntime 300\ngo\n", "time 300\ne2e4\n", "time 300 go\n"):
+        e = start(setup="easy\nnew\n")
+        try:
+            move, took = timed_engine_move(e, after)
+            check(took < 3 * SCALE, "%r: the move took %.1f s" % (after, took))
+            check("::cmd:: go" in e.log_lines() or "go" not in after, "go was not read as a command")
+            e.finish()
+        finally:
+            e.kill()
+        moves = ["e2e4", move] if "e2e4" in after else [move]
+        check_game_legal("new\n", moves)
+
+
+def case_clock_limit():
+    # Controls where the plain budget passes the clock; the move must come
+    # before the flag, measured on the real clock whatever the build. 5 s +
+    # 5 s: a budget of 5100 ms on 5 s. One move in 5 minutes with 1.5 s
+    # left: a budget of the whole clock.
+    for level, clock, least in (("level 0 0:05 5", 500, 3.0), ("level 1 5 0", 150, 0.3)):
+        e = start(setup="%s\ntime %d\notim %d\neasy\nnew\n" % (level, clock, clock))
+        try:
+            move, took = timed_engine_move(e, "e2e4\n")
+            check(took < clock / 100.0, "%s: %.2f s on a %.1f s clock" % (level, took, clock / 100.0))
+            check(took >= least, "%s: only %.2f s of %.1f s used" % (level, took, clock / 100.0))
+            print("%s, clock %.1f s: moved after %.2f s" % (level, clock / 100.0, took))
+            e.finish()
+        finally:
+            e.kill()
+        check_game_legal("new\n", ["e2e4", move])
+
+    # Where the budget stays under the limit it stands: one move in 5
+    # minutes with 8 s left thinks the 7 s of the plain budget.
+    e = start(setup="level 1 5 0\ntime 800\notim 800\neasy\nnew\n")
+    try:
+        move, took = timed_engine_move(e, "e2e4\n")
+        check(6.5 <= took < 8.0, "level 1 5 0, clock 8 s: moved after %.2f s" % took)
+        e.finish()
+    finally:
+        e.kill()
+
+
+def key_lines(engine):
+    """The position keys the main thread logged, in order."""
+    return [l for l in engine.log_lines() if re.fullmatch(KEY_LINE, l)]
+
+
+def force_session(setup, tokens):
+    """Sends the tokens in force mode after setup; returns stdout and the logged keys."""
+    e = start(setup=setup + "force\n")
+    try:
+        e.send("".join(t + "\n" for t in tokens) + "a1a1\n")
+        e.expect(r"^Illegal move: a1a1$", what="sentinel")
+        out, keys = e.stdout(), key_lines(e)
+        e.finish()
+        return out, keys
+    finally:
+        e.kill()
+
+
+def case_undo():
+    # The protocol's example: after an undo the other move is legal.
+    out, keys = force_session("new\n", ["e2e4", "e7e5", "undo", "e7e6"])
+    check(out.count("Illegal move") == 1, "a move was refused after undo:\n" + out)
+    # e2e4, e7e5, the undo, e7e6: the undo gives the key after e2e4 back.
+    check(len(keys) == 4 and keys[2] == keys[0] and keys[3] != keys[1], "keys %s" % keys)
+
+    # Nothing to take back: nothing happens, and the board stays as it was.
+    out, keys = force_session("new\n", ["undo", "remove", "e2e4", "remove", "e7e5", "undo", "undo", "undo", "e2e4"])
+    check(out.count("Illegal move") == 1, "refusals:\n" + out)
+    # e2e4, e7e5, two undos, e2e4: the keys after each e2e4 and the first undo agree.
+    check(len(keys) == 5 and keys[2] == keys[0] and keys[4] == keys[0], "keys %s" % keys)
+
+    # Castling, en passant and promotion: each taken back gives the key of
+    # the position before it (castling rights and the en-passant square are
+    # part of the key), the other choice is legal, and the move itself is
+    # legal again and gives its key once more.
+    for fen, before, move, other in (
+            ("r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R3K2R w KQkq -", "a2a3", "e8g8", "e8c8"),
+            ("4k3/3p4/8/4P3/8/8/8/4K3 b - -", "d7d5", "e5d6", "e5e6"),
+            ("r3k3/1P5p/8/8/8/8/8/4K3 b q -", "h7h6", "b7a8q", "b7b8n")):
+        out, keys = force_session("setboard " + fen + "\n", [before, move, "undo", other, "undo", move])
+        check(out.count("Illegal move") == 1, "%s: refusals:\n%s" % (move, out))
+        check(len(keys) == 6, "%s: keys %s" % (move, keys))
+        check(keys[2] == keys[0] and keys[4] == keys[0], "%s: undo did not restore the key: %s" % (move, keys))
+        check(keys[5] == keys[1] and keys[3] != keys[1], "%s: replay keys %s" % (move, keys))
+    # Both sides' castling rights come back: after two undos white may
+    # castle the other way and black too.
+    out, _ = force_session("setboard r3k2r/8/8/8/8/8/8/R3K2R w KQkq -\n",
+                           ["e1g1", "e8c8", "undo", "undo", "e1c1", "e8g8"])
+    check(out.count("Illegal move") == 1, "castling rights after undo:\n" + out)
+
+
+def case_remove():
+    # In playing mode, with pondering off and on: "remove" takes back the
+    # engine's reply and the move before it; the engine keeps its side and
+    # answers the next move, printing nothing in between.
+    start_key = force_session("new\n", ["e2e4", "undo"])[1][-1]
+    for ponder in ("easy", "hard"):
+        e = start(setup=SHORT_CLOCK + ponder + "\nnew\n")
+        try:
+            e.send("e2e4\n")
+            engine_move(e)
+            e.wait_log(r"-ponder move: \S+" if ponder == "hard" else "- NO ponder move")
+            after_move = e.cursor
+            e.send("remove\n")
+            e.wait_log(r"-M: take back e2e4")
+            time.sleep(0.2)
+            check(e.stdout()[after_move:].strip() == "", "output after remove:\n" + e.stdout()[after_move:])
+            check(key_lines(e)[-1] == start_key, "remove did not give the start position back")
+            e.send("d2d4\n")
+            reply = engine_move(e)
+            check("Illegal move" not in e.stdout(), "a move was refused:\n" + e.stdout())
+            e.finish()
+        finally:
+            e.kill()
+        check_game_legal("new\n", ["d2d4", reply])
+
+    # After a ponder hit the move pondered on is a game move: remove takes
+    # it back with the engine's reply to it.
+    e = start(setup=SHORT_CLOCK + "new\n")
+    try:
+        e.send("e2e4\n")
+        moves = ["e2e4", engine_move(e)]
+        ponder = e.wait_log(r"-ponder move: (\S+)")[0].group(1)
+        e.send(SHORT_CLOCK + ponder + "\n")
+        e.wait_log("-GOOD PONDER")
+        engine_move(e)
+        e.send("remove\n")
+        e.wait_log(r"-M: take back " + ponder)
+        mine = first_legal("new\n", moves, [c for c in QUIET_MOVES if c != ponder])
+        moves.append(mine)
+        e.send(mine + "\n")
+        moves.append(engine_move(e))
+        check("Illegal move" not in e.stdout(), "a move was refused:\n" + e.stdout())
+        # Nothing to take back at the start: the engine still answers.
+        e.send("new\nremove\ne2e4\n")
+        after_new = ["e2e4", engine_move(e)]
+        e.finish()
+    finally:
+        e.kill()
+    check_game_legal("new\n", moves)
+    check_game_legal("new\n", after_new)
 
 
 CASES = {
@@ -613,6 +770,10 @@ CASES = {
     "results": case_results,
     "illegal_moves": case_illegal_moves,
     "time_control": case_time_control,
+    "clock_alone": case_clock_alone,
+    "clock_limit": case_clock_limit,
+    "undo": case_undo,
+    "remove": case_remove,
 }
 
 

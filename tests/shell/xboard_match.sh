@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Two games against Fairy-Max under a real (headless) xboard, 40 moves in
-# 30 seconds with pondering, xboard testing every move. Fails on an illegal
-# move either way, a crash, a hang, a loss on time, a false claim or a game
-# without a result.
+# Games against Fairy-Max under a real (headless) xboard, with pondering and
+# xboard testing every move and calling flags: two games at 40 moves in 30
+# seconds, then two at 10 seconds plus 1 second a move, where the clock runs
+# low. Fails on an illegal move either way, a crash, a hang, a loss on time,
+# a false claim or a game without a result.
 #
 #   xboard_match.sh ENGINE BOOK SCRATCH_DIR
 set -u
@@ -14,50 +15,64 @@ name=$(basename "$engine")
 
 rm -rf "$dir"
 mkdir -p "$dir"
-# Each side has 30 s per 40 moves and a game longer than 120 moves is
-# adjudicated a draw, so both games end within 2 x 3 x 2 x 30 s = 360 s.
-"$here/../../scripts/match.sh" -n 2 -m 40 -t 0:30 -o /usr/games/fairymax \
-    -e "$engine" -b "$book" -d "$dir" -w 540 -- -adjudicateDrawMoves 120 | tee "$dir/summary.txt"
-status=${PIPESTATUS[0]}
-[ "$status" -eq 77 ] && exit 77
-
 faults=()
-[ "$status" -eq 0 ] || faults+=("the match did not end (hang or early stop)")
-grep -Eq "exited unexpectedly|Error (writing to|reading from) .* chess program" "$dir/xboard.out" &&
-    faults+=("an engine died: $(grep -Eo "[^:]*(exited unexpectedly|chess program).*" "$dir/xboard.out" | sort -u | tr '\n' ' ')")
-if grep -Eq "Forfeit due to|False [a-z-]* claim" "$dir/games.pgn" 2>/dev/null; then
-    faults+=("a forfeit or false claim: $(grep -Eo "(Forfeit due to|False [a-z-]* claim)[^}]*" "$dir/games.pgn" | head -3 | tr '\n' ' ')")
-fi
-# xboard rejecting a move of Pelmot, or Pelmot rejecting one of xboard's.
-if grep -Eq "^[0-9]+ [<>]first : Illegal move" "$dir/xboard.debug" 2>/dev/null; then
-    faults+=("illegal move: $(grep -E "^[0-9]+ [<>]first : Illegal move" "$dir/xboard.debug" | head -3 | tr '\n' ' ')")
-fi
 
-# Both games need a result, and Pelmot must not lose one on time.
-grep -Eq "^$name: 2 games, .*, 0 unfinished$" "$dir/summary.txt" ||
-    faults+=("not 2 finished games: $(grep "^$name: " "$dir/summary.txt")")
-if grep -Eq "^game [0-9]+, $name lost: .*(on time|flag fell)" "$dir/summary.txt"; then
-    faults+=("lost on time: $(grep -E "^game [0-9]+, $name lost: .*(on time|flag fell)" "$dir/summary.txt" | tr '\n' ' ')")
-fi
+# One match: label, folder, then match.sh's control options. A game longer
+# than 120 moves is adjudicated a draw, so each match ends within its deadline.
+match() {
+    local label=$1 out=$2
+    shift 2
+    "$here/../../scripts/match.sh" -n 2 -o /usr/games/fairymax -e "$engine" -b "$book" -d "$out" "$@" \
+        -- -adjudicateDrawMoves 120 | tee "$out.summary"
+    local status=${PIPESTATUS[0]}
+    [ "$status" -eq 77 ] && exit 77
+    local before=${#faults[@]}
+
+    [ "$status" -eq 0 ] || faults+=("$label: the match did not end (hang or early stop)")
+    grep -Eq "exited unexpectedly|Error (writing to|reading from) .* chess program" "$out/xboard.out" &&
+        faults+=("$label: an engine died: $(grep -Eo "[^:]*(exited unexpectedly|chess program).*" "$out/xboard.out" | sort -u | tr '\n' ' ')")
+    if grep -Eq "Forfeit due to|False [a-z-]* claim" "$out/games.pgn" 2>/dev/null; then
+        faults+=("$label: a forfeit or false claim: $(grep -Eo "(Forfeit due to|False [a-z-]* claim)[^}]*" "$out/games.pgn" | head -3 | tr '\n' ' ')")
+    fi
+    # xboard rejecting a move of Pelmot, or Pelmot rejecting one of xboard's.
+    if grep -Eq "^[0-9]+ [<>]first : Illegal move" "$out/xboard.debug" 2>/dev/null; then
+        faults+=("$label: illegal move: $(grep -E "^[0-9]+ [<>]first : Illegal move" "$out/xboard.debug" | head -3 | tr '\n' ' ')")
+    fi
+    # Both games need a result, and Pelmot must not lose one on time.
+    grep -Eq "^$name: 2 games, .*, 0 unfinished$" "$out.summary" ||
+        faults+=("$label: not 2 finished games: $(grep "^$name: " "$out.summary")")
+    if grep -Eq "^game [0-9]+, $name lost: .*(on time|flag fell)" "$out.summary"; then
+        faults+=("$label: lost on time: $(grep -E "^game [0-9]+, $name lost: .*(on time|flag fell)" "$out.summary" | tr '\n' ' ')")
+    fi
+    [ ${#faults[@]} -eq "$before" ] && return
+    failed=$out
+}
+
+failed=
+# Each side has 30 s per 40 moves: both games end within 2 x 3 x 2 x 30 s = 360 s.
+match "40 moves in 0:30" "$dir/classic" -m 40 -t 0:30 -w 540
+# Each side has at most 10 s + 120 x 1 s: both games end within 2 x 2 x 130 s = 520 s.
+match "0:10 + 1 s" "$dir/increment" -t 0:10 -i 1 -w 600
 
 [ ${#faults[@]} -eq 0 ] && exit 0
 
 echo
 echo "FAILED:"
 printf '  %s\n' "${faults[@]}"
-echo "---- xboard output"
-grep -v "^ALSA\|^aplay" "$dir/xboard.out" | tail -20
+out=$failed
+echo "---- xboard output ($out)"
+grep -v "^ALSA\|^aplay" "$out/xboard.out" | tail -20
 # The debug file around the first game end that went wrong, else its end.
-at=$(grep -nE "[<>]first : Illegal move|Forfeit|False [a-z-]* claim|on time|flag fell" "$dir/xboard.debug" 2>/dev/null | head -1 | cut -d: -f1)
+at=$(grep -nE "[<>]first : Illegal move|Forfeit|False [a-z-]* claim|on time|flag fell" "$out/xboard.debug" 2>/dev/null | head -1 | cut -d: -f1)
 if [ -n "$at" ]; then
     echo "---- xboard.debug (lines $((at > 60 ? at - 60 : 1))-$((at + 10)))"
-    sed -n "$((at > 60 ? at - 60 : 1)),$((at + 10))p" "$dir/xboard.debug"
+    sed -n "$((at > 60 ? at - 60 : 1)),$((at + 10))p" "$out/xboard.debug"
 else
     echo "---- xboard.debug (last 60 lines)"
-    tail -60 "$dir/xboard.debug" 2>/dev/null
+    tail -60 "$out/xboard.debug" 2>/dev/null
 fi
 echo "---- games.pgn"
-cat "$dir/games.pgn" 2>/dev/null
+cat "$out/games.pgn" 2>/dev/null
 echo "---- Pelmot.log (last 60 lines)"
-tail -60 "$dir/engine/Pelmot.log" 2>/dev/null
+tail -60 "$out/engine/Pelmot.log" 2>/dev/null
 exit 1
