@@ -51,7 +51,11 @@ extern uint16_t gameCastleRights;
 extern uint8_t gameEpSquare;
 extern uint8_t gameKingSq[2];  // white king first, then black
 
-// Copies the global position into the game snapshot.
+// Copies the global position into the game snapshot the front end's moves
+// are read against. Taken from the position rather than updated move by
+// move, so that a ponder hit (whose move is on the board without having
+// been applied as a game move) keeps it right. Reads the board: the engine
+// thread must be stopped.
 void SaveGameSnapshot();
 
 // Material units by piece code (pawn 1, minor 3, rook 5, queen 9, king 0).

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include "board/fen.h"
 #include "board/log.h"
 #include "board/movetext.h"
 #include "board/plyrecord.h"
@@ -21,7 +22,6 @@
 
 namespace {
 
-constexpr char START_POSITION[] = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
 constexpr char TEST_POSITION[] = "4rr2/5ppk/1n6/1pQ4p/p2P3P/2P4R/1q3PP1/R5K1 w - -";
 
 // A token, a file name or a "setboard" line that does not fit its buffer is
@@ -147,8 +147,8 @@ bool SetUpPosition(const char* text) {
 
 void SetUpStartPosition() {
     StopAndRestoreBoard();
-    SetUpPosition(START_POSITION);
-    engineState = Waiting;
+    SetUpPosition(START_FEN);
+    SetEngineState(Waiting);
 }
 
 void IllegalMove(const char* token) {
@@ -172,7 +172,7 @@ void FrontEndMove(Move move, const char* token) {
         StopAndRestoreBoard();
         if (!IsLegalMove(move)) {
             IllegalMove(token);
-            engineState = Waiting;
+            SetEngineState(Waiting);
             return;
         }
         ApplyGameMove(move);
@@ -244,7 +244,7 @@ void CommandTakeBack(int moves) {
     const bool playing = engineState.load() != Idle;
     StopAndRestoreBoard();
     TakeBackGameMoves(moves);
-    engineState = playing ? Waiting : Idle;
+    SetEngineState(playing ? Waiting : Idle);
 }
 
 void CommandSetboard() {
@@ -257,7 +257,7 @@ void CommandSetboard() {
 
 void CommandQuit() {
     StopAndRestoreBoard();
-    engineState = Quitting;
+    SetEngineState(Quitting);
     StartEngine(128);
     JoinEngineThread();
 }
@@ -303,7 +303,7 @@ void CommandTest() {
     SetUpPosition(TEST_POSITION);
     timeBudget = TestPositionBudget();
     moveTimeLimit = NO_TIME_LIMIT;
-    engineState = Waiting;
+    SetEngineState(Waiting);
     ponderEnabled = 0;
 }
 
@@ -378,7 +378,7 @@ bool Dispatch(const char* token) {
 
 bool StartUp() {
     lastMoveFromBook = 0;
-    engineState = Waiting;
+    SetEngineState(Waiting);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     std::setvbuf(stdin, nullptr, _IONBF, 0);
     std::fflush(nullptr);
@@ -391,7 +391,6 @@ bool StartUp() {
     static const char* const FEATURES[][2] = {{"done", "0"}, {"setboard", "1"}};
     for (const auto& feature : FEATURES) std::printf("feature %s=%s\n", feature[0], feature[1]);
 
-    engineState = Waiting;
     currentPly = plyRecords;
     LaunchEngineThread();
     InitTables();
@@ -402,7 +401,7 @@ bool StartUp() {
 
 void CommandLoop() {
     ponderEnabled = 1;
-    engineState = Idle;
+    SetEngineState(Idle);
     StartUp();
     char token[TOKEN_SIZE] = {};
     for (;;) {

@@ -24,6 +24,8 @@ std::thread engineThread;
 
 }  // namespace
 
+void SetEngineState(EngineState state) { engineState = state; }
+
 uint32_t ProcessClock() {
     auto elapsed = std::chrono::steady_clock::now() - processStart;
     return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
@@ -72,13 +74,13 @@ void StopEngine() {
     stoppedSignal.Wait();
     // Only now: a ponder search that still saw itself as thinking would print
     // its last line about a position the game has not reached.
-    engineState = Idle;
+    SetEngineState(Idle);
     LogLine("-M: exited StopEngine");
 }
 
 void StopEngineConditional(uint32_t moveStart) {
     LogLine("-M: entered StopEngineConditional");
-    engineState = Idle;
+    SetEngineState(Idle);
     // A root move that failed low is still being resolved: let it finish
     // rather than play a move the search has just found to be bad, as long
     // as the clock allows.

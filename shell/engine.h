@@ -7,7 +7,10 @@
 #include "search/search.h"
 #include "shell/events.h"
 
-// engineState and its values are declared with the search, which reads them.
+// engineState and its values are declared with the search, which reads them;
+// the main thread changes the state through this one function.
+void SetEngineState(EngineState state);
+
 extern std::atomic<uint8_t> ponderEnabled;
 // Main-thread state of the game being played.
 extern Move ponderMove;

@@ -16,9 +16,6 @@
 
 namespace {
 
-constexpr int MATE_IN_ONE_SCORE = 8099;
-constexpr int MATE_SCORE_THRESHOLD = 8050;
-
 // The moves of the game since the last set-up, each with the record it was
 // made with, so that it can be taken back exactly. A ring: in a game longer
 // than it holds, the oldest moves can no longer be taken back.
@@ -46,8 +43,8 @@ void LogKey() {
 // Game ends caused by the engine's own move, by the side now to move.
 const char* ResultAfterMove(int score) {
     int white = pos.sideToMove == WHITE;
-    if (score == MATE_IN_ONE_SCORE) return white ? "0-1 {Pelmot mates 1}\n" : "1-0 {Pelmot mates 1}\n";
-    if (score > MATE_SCORE_THRESHOLD) {
+    if (score == MATE_IN_ONE) return white ? "0-1 {Pelmot mates 1}\n" : "1-0 {Pelmot mates 1}\n";
+    if (score > WINNING_MATE_SCORE) {
         const HashEntry* entry = ProbeHash();
         if (entry && EntryMove(entry) == MOVE_MATE)
             return white ? "0-1 {Pelmot mates 1#}\n" : "1-0 {Pelmot mates 1#}\n";
@@ -72,7 +69,7 @@ void StartPondering() {
         return;
     }
     SaveSnapshot(&ponderRecord);
-    engineState = Pondering;
+    SetEngineState(Pondering);
     ponderMove = reply;
     TrimHistoryForGameMove();
     currentPly = &ponderRecord;
@@ -82,19 +79,6 @@ void StartPondering() {
     char text[8];
     MoveToText(text, reply);
     LogLine("-ponder move: %s", text);
-}
-
-// Copies the position into the game snapshot the front end's moves are read
-// against. Reads the board, so the engine thread must be stopped.
-void RefreshGameSnapshot() {
-    gameEpSquare = pos.epSquare;
-    gameCastleRights = pos.castleRights;
-    gameKingSq[0] = pos.kingSq[WHITE];
-    gameKingSq[1] = pos.kingSq[BLACK];
-    // Taken from the position rather than toggled, so that a ponder hit
-    // (whose move is on the board without having been applied) keeps it right.
-    gameSideToMove = pos.sideToMove;
-    std::memcpy(gameBoard, pos.board, sizeof gameBoard);
 }
 
 }  // namespace
@@ -112,7 +96,7 @@ bool ApplyGameMove(Move move) {
     case KIND_CASTLE_WHITE_LONG: pos.kingSq[WHITE] = SQ_C1; pos.castleRights &= ~(CASTLE_WHITE_SHORT | CASTLE_WHITE_LONG); break;
     default: break;
     }
-    RefreshGameSnapshot();
+    SaveGameSnapshot();
     std::memset(historyTable, 0, sizeof historyTable);
     LogKey();
     return true;
@@ -130,7 +114,7 @@ bool PlayBookMove() {
             std::printf("move %s\n", text);
             LogLine("-M: move(book): %s", text);
             lastMoveFromBook = 1;
-            engineState = Waiting;
+            SetEngineState(Waiting);
             return true;
         }
     }
@@ -161,10 +145,10 @@ Move PlayableMove(Move result) {
 void ReportEngineMove(uint32_t moveStart) {
     bool hit = engineState.load() == Pondering;
     if (!hit) {
-        engineState = Thinking;
+        SetEngineState(Thinking);
         StartEngine(128);
     }
-    engineState = Thinking;
+    SetEngineState(Thinking);
     LogLine("M-WAIT %u", ProcessClock());
     uint64_t wait = timeBudget;
     if (hit) {
@@ -177,7 +161,7 @@ void ReportEngineMove(uint32_t moveStart) {
     // On a ponder hit the expected reply has been on the board all along;
     // the game snapshot catches up only now, as the search kept changing the
     // board until it stopped.
-    if (hit) RefreshGameSnapshot();
+    if (hit) SaveGameSnapshot();
 
     Move result = moveStack[0].move;
     int score = moveStack[0].score;
@@ -207,7 +191,7 @@ void ReportEngineMove(uint32_t moveStart) {
             resultLine = ResultBeforeMove(check.checkers ? MOVE_MATE : MOVE_STALEMATE, pos.sideToMove);
         }
     }
-    engineState = Waiting;
+    SetEngineState(Waiting);
     if (resultLine) {
         std::fputs(resultLine, stdout);
         LogLine("- NO ponder move");
@@ -247,7 +231,7 @@ bool TakeBackGameMoves(int count) {
         LogLine("-M: take back %s", text);
         UnmakeGameMove(taken.move, &taken.record);
     }
-    RefreshGameSnapshot();
+    SaveGameSnapshot();
     std::memset(historyTable, 0, sizeof historyTable);
     LogKey();
     return true;
