@@ -52,4 +52,10 @@ tool "game2pos full.game whole.txt"
 cmp -n "$(stat -c %s limited.txt)" limited.txt whole.txt || fail "game2pos: the lines differ"
 [ "$(sed -n "$(($(wc -l < limited.txt) + 1))p" whole.txt | cut -f1)" = "1" ] || fail "game2pos: the last game is cut"
 
+# A missing or overlong file name is answered on standard output.
+printf 'xboard\npgn2game games.pgn' | "$engine" > tool.out 2>&1
+grep -q '^File name missing or too long$' tool.out || fail "no message for a missing name: $(cat tool.out)"
+printf 'xboard\ngame2pgn %s x.pgn\nquit\n' "$(printf 'n%.0s' $(seq 300))" | "$engine" > tool.out 2>&1
+grep -q '^File name missing or too long$' tool.out || fail "no message for an overlong name: $(cat tool.out)"
+
 echo "OK: $stored of 300 games within the limit"
