@@ -227,3 +227,55 @@ Move ParseSan(const char* text) {
     const Move move = ParseSanText(text);
     return move != MOVE_NONE && IsLegalMove(move) ? move : MOVE_NONE;
 }
+
+namespace {
+
+bool IsCaptureKind(int kind) { return kind == KIND_CAPTURE || kind == KIND_EN_PASSANT || (kind >= 8 && kind <= 11); }
+char SquareFile(int sq) { return static_cast<char>('a' + ColumnOf(sq)); }
+char SquareRank(int sq) { return static_cast<char>('8' - RowOf(sq)); }
+
+}  // namespace
+
+std::string MoveToSan(Move move, const Move* legal, int count) {
+    const int from = FromOf(move), to = ToOf(move), kind = KindOfMove(move);
+    if (IsCastling(move)) return ColumnOf(to) == 6 ? "O-O" : "O-O-O";
+    const int piece = pos.board[from];
+    std::string text;
+    if (KindOf(piece) == PAWN) {
+        if (IsCaptureKind(kind)) {
+            text += SquareFile(from);
+            text += 'x';
+        }
+        text += SquareFile(to);
+        text += SquareRank(to);
+        if (IsPromotion(move)) {
+            static constexpr char promoted[4] = {'Q', 'N', 'R', 'B'};
+            text += '=';
+            text += promoted[(kind - 4) & 3];
+        }
+        return text;
+    }
+    text += "  NBRQK"[KindOf(piece)];
+    bool rival = false, sameFile = false, sameRank = false;
+    for (int i = 0; i < count; ++i) {
+        const int other = FromOf(legal[i]);
+        if (legal[i] == move || ToOf(legal[i]) != to || pos.board[other] != piece) continue;
+        rival = true;
+        sameFile |= ColumnOf(other) == ColumnOf(from);
+        sameRank |= RowOf(other) == RowOf(from);
+    }
+    if (rival) {
+        if (!sameFile) {
+            text += SquareFile(from);
+        } else if (!sameRank) {
+            text += SquareRank(from);
+        } else {
+            text += SquareFile(from);
+            text += SquareRank(from);
+        }
+    }
+    if (IsCaptureKind(kind)) text += 'x';
+    text += SquareFile(to);
+    text += SquareRank(to);
+    return text;
+}

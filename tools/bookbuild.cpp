@@ -26,60 +26,11 @@
 #include "board/position.h"
 #include "board/tables.h"
 #include "gamefiles/book.h"
+#include "gamefiles/san.h"
 #include "gamefiles/setboard.h"
 #include "movegen/legality.h"
 
 namespace {
-
-bool IsCaptureKind(int kind) { return kind == KIND_CAPTURE || kind == KIND_EN_PASSANT || (kind >= 8 && kind <= 11); }
-
-char SquareFile(int sq) { return static_cast<char>('a' + ColumnOf(sq)); }
-char SquareRank(int sq) { return static_cast<char>('8' - RowOf(sq)); }
-
-// Standard algebraic text of a legal move among the legal moves of the position.
-std::string SanOf(Move move, const Move* legal, int count) {
-    const int from = FromOf(move), to = ToOf(move), kind = KindOfMove(move);
-    if (IsCastling(move)) return ColumnOf(to) == 6 ? "O-O" : "O-O-O";
-    const int piece = pos.board[from];
-    std::string text;
-    if (KindOf(piece) == PAWN) {
-        if (IsCaptureKind(kind)) {
-            text += SquareFile(from);
-            text += 'x';
-        }
-        text += SquareFile(to);
-        text += SquareRank(to);
-        if (IsPromotion(move)) {
-            static constexpr char promoted[4] = {'Q', 'N', 'R', 'B'};
-            text += '=';
-            text += promoted[(kind - 4) & 3];
-        }
-        return text;
-    }
-    text += "  NBRQK"[KindOf(piece)];
-    bool rival = false, sameFile = false, sameRank = false;
-    for (int i = 0; i < count; ++i) {
-        const int other = FromOf(legal[i]);
-        if (legal[i] == move || ToOf(legal[i]) != to || pos.board[other] != piece) continue;
-        rival = true;
-        sameFile |= ColumnOf(other) == ColumnOf(from);
-        sameRank |= RowOf(other) == RowOf(from);
-    }
-    if (rival) {
-        if (!sameFile) {
-            text += SquareFile(from);
-        } else if (!sameRank) {
-            text += SquareRank(from);
-        } else {
-            text += SquareFile(from);
-            text += SquareRank(from);
-        }
-    }
-    if (IsCaptureKind(kind)) text += 'x';
-    text += SquareFile(to);
-    text += SquareRank(to);
-    return text;
-}
 
 // Drops a leading move number ("12." or "12...") and trailing marks.
 std::string MoveTextOf(std::string token) {
@@ -117,13 +68,13 @@ bool ReadOpeningLine(const char* sourceName, int lineNumber, const std::string& 
         const int count = GenerateLegalMoves(legal);
         Move found = MOVE_NONE;
         for (int i = 0; i < count; ++i) {
-            if (SanOf(legal[i], legal, count) == san) found = legal[i];
+            if (MoveToSan(legal[i], legal, count) == san) found = legal[i];
         }
         if (found == MOVE_NONE) {
             std::string choices;
             for (int i = 0; i < count; ++i) {
                 choices += ' ';
-                choices += SanOf(legal[i], legal, count);
+                choices += MoveToSan(legal[i], legal, count);
             }
             std::fprintf(stderr, "%s:%d: \"%s\" (ply %zu) is not a legal move here; legal moves:%s\n", sourceName,
                          lineNumber, token.c_str(), out.moves.size() + 1, choices.c_str());
