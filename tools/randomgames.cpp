@@ -29,7 +29,12 @@ constexpr int MAX_PLIES = 160;
 PlyRecord records[MAX_PLIES + 1];
 
 void WriteGame(int number, std::mt19937_64& random, bool san) {
-    SetBoard(START, false);
+    // A set-up clears the tables of the search; the start position is only
+    // put back.
+    static const Position start = pos;
+    static HistoryEntry* const startTop = historyTop;
+    pos = start;
+    historyTop = startTop;
     const int plies = 20 + static_cast<int>(random() % (MAX_PLIES - 19));
     const char* result = RESULTS[random() % 3];
     std::string movetext;
@@ -86,6 +91,7 @@ int main(int argc, char** argv) {
     const int count = std::atoi(argv[1]);
     std::mt19937_64 random(std::strtoull(argv[2], nullptr, 10));
     InitTables();
+    SetBoard(START, false);
     for (int i = 1; i <= count; ++i) WriteGame(i, random, san);
     return 0;
 }
