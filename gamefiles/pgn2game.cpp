@@ -60,6 +60,23 @@ void Say(const char* format, ...) {
     if (pendingConsole.size() >= CONSOLE_BLOCK) FlushConsole();
 }
 
+// "Warning: game %d (skipped) file: %s\n", written without a format: a second
+// conversion of a file gives it for every game.
+void SayWarning(int game, const char* pgnName) {
+    char digits[12];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + game % 10);
+        game /= 10;
+    } while (game > 0);
+    pendingConsole += "Warning: game ";
+    while (n > 0) pendingConsole += digits[--n];
+    pendingConsole += " (skipped) file: ";
+    pendingConsole += pgnName;
+    pendingConsole += '\n';
+    if (pendingConsole.size() >= CONSOLE_BLOCK) FlushConsole();
+}
+
 // The board of an illegal move goes straight to standard output.
 void ShowBoard() {
     FlushConsole();
@@ -116,7 +133,7 @@ void SkipCommentOrVariation(PgnReader& stream, int open) {
 }
 
 // Reads the rest of a token into text (at most size - 1 characters kept).
-void ReadTokenText(PgnReader& stream, char* text, int size) { stream.ReadUntil(EndsToken, text, size); }
+int ReadTokenText(PgnReader& stream, char* text, int size) { return stream.ReadUntil(EndsToken, text, size); }
 
 // Passes over the rest of a movetext that is not read: up to its result
 // token, or up to the next tag section, so the next game starts cleanly.
@@ -399,19 +416,19 @@ uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream) {
         stream.Unget();
         // The record holds 1023 moves; a longer game cannot be stored whole,
         // and its next move is not read against a position it cannot follow.
+        const int length = ReadTokenText(stream, game.sanText, sizeof game.sanText);
         if (plyNo > GAME_MAX_MOVES) {
-            ReadTokenText(stream, game.sanText, sizeof game.sanText);
-            pendingEcho += game.sanText;
+            pendingEcho.append(game.sanText, static_cast<size_t>(length));
             pendingEcho += ' ';
             return skip(" {TOO LONG}");
         }
-        const Move move = ReadSanToken(game, stream);
+        const Move move = ReadSanMove(game.sanText);
         if (move == MOVE_NONE) {
             EchoLine((std::string(game.sanText) + "ERROR").c_str());
             Say("move: %s, plyNo:%d\n", game.sanText, plyNo);
             return skip(nullptr);
         }
-        pendingEcho += game.sanText;
+        pendingEcho.append(game.sanText, static_cast<size_t>(length));
         pendingEcho += ' ';
         const int side = pos.sideToMove;
         ComputeCheckInfo(&record.check);
@@ -469,19 +486,21 @@ uint64_t Fingerprint(const unsigned char* bytes, size_t size) {
 
 }  // namespace
 
-void GameSet::Insert(uint64_t fingerprint, uint64_t offset) {
-    if (2 * (count_ + 1) > static_cast<int64_t>(slots_.size())) {
-        std::vector<Slot> old;
-        old.swap(slots_);
-        slots_.assign(old.empty() ? 1024 : 2 * old.size(), Slot{0, 0});
-        const size_t mask = slots_.size() - 1;
-        for (const Slot& slot : old) {
-            if (!slot.fingerprint) continue;
-            size_t i = slot.fingerprint & mask;
-            while (slots_[i].fingerprint) i = (i + 1) & mask;
-            slots_[i] = slot;
-        }
+void GameSet::Grow() {
+    std::vector<Slot> old;
+    old.swap(slots_);
+    slots_.assign(old.empty() ? 1024 : 2 * old.size(), Slot{0, 0});
+    const size_t mask = slots_.size() - 1;
+    for (const Slot& slot : old) {
+        if (!slot.fingerprint) continue;
+        size_t i = slot.fingerprint & mask;
+        while (slots_[i].fingerprint) i = (i + 1) & mask;
+        slots_[i] = slot;
     }
+}
+
+void GameSet::Insert(uint64_t fingerprint, uint64_t offset) {
+    if (2 * (count_ + 1) > static_cast<int64_t>(slots_.size())) Grow();
     const size_t mask = slots_.size() - 1;
     size_t i = fingerprint & mask;
     while (slots_[i].fingerprint) i = (i + 1) & mask;
@@ -504,24 +523,21 @@ bool GameSet::SameRecord(uint64_t offset, const unsigned char* bytes, size_t siz
     return std::memcmp(window_.data() + (offset - windowStart_), bytes, size) == 0;
 }
 
-bool GameSet::Contains(const GameRecord& game) {
+bool GameSet::AddNew(const GameRecord& game, uint64_t offset) {
     unsigned char bytes[2 * (GAME_MAX_MOVES + 1)];
     EncodeGame(game, bytes);
     const size_t size = static_cast<size_t>(GameRecordSize(game));
     const uint64_t fingerprint = Fingerprint(bytes, size);
-    if (!slots_.empty()) {
-        const size_t mask = slots_.size() - 1;
-        for (size_t i = fingerprint & mask; slots_[i].fingerprint; i = (i + 1) & mask)
-            if (slots_[i].fingerprint == fingerprint && SameRecord(slots_[i].offset, bytes, size)) return true;
-    }
+    if (2 * (count_ + 1) > static_cast<int64_t>(slots_.size())) Grow();
+    // One probe run finds an equal game or the free slot for this one.
+    const size_t mask = slots_.size() - 1;
+    size_t i = fingerprint & mask;
+    for (; slots_[i].fingerprint; i = (i + 1) & mask)
+        if (slots_[i].fingerprint == fingerprint && SameRecord(slots_[i].offset, bytes, size)) return false;
     if (fault_) throw GameFileError(fault_);
-    return false;
-}
-
-void GameSet::Add(const GameRecord& game, uint64_t offset) {
-    unsigned char bytes[2 * (GAME_MAX_MOVES + 1)];
-    EncodeGame(game, bytes);
-    Insert(Fingerprint(bytes, static_cast<size_t>(GameRecordSize(game))), offset);
+    slots_[i] = Slot{fingerprint, offset};
+    ++count_;
+    return true;
 }
 
 void GameSet::Load(OutputFile& gameFile) {
@@ -618,13 +634,11 @@ bool ConvertFile(const char* pgnName, const char* gameName, int& total, GameSet&
         SkipToTags(reader);
         while (reader.Peek() != EOF) {
             const uint16_t result = ReadPgnGame(game, reader);
-            if (result == 0 || games.Contains(game)) {
+            if (result == 0 || !games.AddNew(game, gameFile.EndOffset())) {
                 ++counts.skipped;
-                Say("Warning: game %d (skipped) file: %s\n", counts.converted + counts.skipped, pgnName);
+                SayWarning(counts.converted + counts.skipped, pgnName);
             } else {
-                const uint64_t offset = gameFile.EndOffset();
                 WriteGame(game, gameFile);
-                games.Add(game, offset);
                 ++counts.converted;
             }
             if (pendingEcho.size() >= ECHO_BLOCK) FlushEcho();

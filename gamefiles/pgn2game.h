@@ -52,9 +52,10 @@ public:
     }
     void SkipWhitespace();
     // Reads the characters up to the next one for which ends(c) is true, or
-    // up to the end; keeps the first size - 1 in text, NUL-terminated.
+    // up to the end; keeps the first size - 1 in text, NUL-terminated, and
+    // returns their count.
     template <typename Ends>
-    void ReadUntil(Ends ends, char* text, int size) {
+    int ReadUntil(Ends ends, char* text, int size) {
         int n = 0;
         for (;;) {
             if (next_ == end_ && !Fill(1)) break;
@@ -67,6 +68,7 @@ public:
             if (p < end_) break;
         }
         text[n] = '\0';
+        return n;
     }
 
     static constexpr int LOOKAHEAD = 16;
@@ -99,15 +101,14 @@ class GameSet {
 public:
     // Reads every record of the file from its start. A record the file cannot
     // hold (bad result bits, bad count, cut off by the end) stops the reading:
-    // games not found before it raise that fault in Contains, because nothing
+    // games not found before it raise that fault in AddNew, because nothing
     // may be appended behind it.
     void Load(OutputFile& gameFile);
     // Uses the file again, opened anew for the next file of a list.
     void Attach(OutputFile& gameFile) { file_ = &gameFile; }
-    // True when an equal game is held; raises the file's fault otherwise.
-    bool Contains(const GameRecord& game);
-    // The game was appended at offset.
-    void Add(const GameRecord& game, uint64_t offset);
+    // False when an equal game is held. Otherwise raises the file's fault,
+    // or takes the game as the record to be appended at offset: true.
+    bool AddNew(const GameRecord& game, uint64_t offset);
     bool Loaded() const { return loaded_; }
     int64_t Size() const { return count_; }
 
@@ -117,6 +118,7 @@ private:
         uint64_t offset;
     };
     void Insert(uint64_t fingerprint, uint64_t offset);
+    void Grow();
     bool SameRecord(uint64_t offset, const unsigned char* bytes, size_t size);
 
     std::vector<Slot> slots_;
