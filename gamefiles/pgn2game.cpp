@@ -62,16 +62,18 @@ void Say(const char* format, ...) {
 
 // "Warning: game %d (skipped) file: %s\n", written without a format: a second
 // conversion of a file gives it for every game.
-void SayWarning(int game, const char* pgnName) {
+void SayWarning(int game, const std::string& pgnName) {
+    static constexpr char HEAD[] = "Warning: game ";
+    static constexpr char MIDDLE[] = " (skipped) file: ";
     char digits[12];
     int n = 0;
     do {
         digits[n++] = static_cast<char>('0' + game % 10);
         game /= 10;
     } while (game > 0);
-    pendingConsole += "Warning: game ";
+    pendingConsole.append(HEAD, sizeof HEAD - 1);
     while (n > 0) pendingConsole += digits[--n];
-    pendingConsole += " (skipped) file: ";
+    pendingConsole.append(MIDDLE, sizeof MIDDLE - 1);
     pendingConsole += pgnName;
     pendingConsole += '\n';
     if (pendingConsole.size() >= CONSOLE_BLOCK) FlushConsole();
@@ -623,6 +625,7 @@ bool ConvertFile(const char* pgnName, const char* gameName, int& total, GameSet&
     static GameRecord game;
     ConversionCounts counts;
     const int totalBefore = total;
+    const std::string pgnText = pgnName;
     std::string failure;
     try {
         // A byte-order mark written by some editors is not part of the text.
@@ -636,7 +639,7 @@ bool ConvertFile(const char* pgnName, const char* gameName, int& total, GameSet&
             const uint16_t result = ReadPgnGame(game, reader);
             if (result == 0 || !games.AddNew(game, gameFile.EndOffset())) {
                 ++counts.skipped;
-                SayWarning(counts.converted + counts.skipped, pgnName);
+                SayWarning(counts.converted + counts.skipped, pgnText);
             } else {
                 WriteGame(game, gameFile);
                 ++counts.converted;
