@@ -3,6 +3,7 @@
 // is committed, so a rejected text leaves the engine's position as it was.
 #include "board/fen.h"
 
+#include <initializer_list>
 #include <cstring>
 
 #include "board/keys.h"
@@ -10,10 +11,8 @@
 
 namespace {
 
-constexpr Bitboard Bit(int sq) { return Bitboard{1} << (63 - sq); }
-
-// Pieces a side can have in any game: the sixteen it starts with. More would
-// also overflow the 8-bit material counters.
+// Pieces a side can have in any game: the sixteen it starts with (the side's
+// 8-bit material counter is sized for that).
 constexpr int MAX_MEN_PER_SIDE = 16;
 
 const char* SkipBlanks(const char* p) {
@@ -23,14 +22,14 @@ const char* SkipBlanks(const char* p) {
 
 void PutPiece(Position& p, int code, int sq) {
     p.board[sq] = static_cast<PieceCode>(code);
-    const int side = SideOf(code);
+    const Colour side = SideOf(code);
     if (KindOf(code) == KING)
         p.kingSq[side] = static_cast<uint8_t>(sq);
     else
-        p.pieceBB[code] |= Bit(sq);
+        p.pieceBB[code] |= BitOf(sq);
     p.hashKey ^= keyTable[code][sq];
     const uint8_t units = MATERIAL_UNITS[code];
-    p.totalMaterial = static_cast<uint8_t>(p.totalMaterial + units);
+    p.totalMaterial = static_cast<uint16_t>(p.totalMaterial + units);
     if (KindOf(code) == PAWN) {
         p.pawnKey ^= static_cast<uint32_t>(keyTable[code][sq]);
         ++p.pawnCount[side];
@@ -41,9 +40,9 @@ void PutPiece(Position& p, int code, int sq) {
 
 // Colour sets, occupancy and the rotated occupancies from the piece sets.
 void BuildOccupancy(Position& p) {
-    for (int side = BLACK; side <= WHITE; ++side) {
-        Bitboard set = p.kingSq[side] == SQ_NONE ? 0 : Bit(p.kingSq[side]);
-        for (int kind = PAWN; kind <= QUEEN; ++kind) set |= p.pieceBB[CodeOf(kind, side)];
+    for (const Colour side : {BLACK, WHITE}) {
+        Bitboard set = HasKing(p.kingSq[side]) ? BitOf(p.kingSq[side]) : 0;
+        for (const PieceKind kind : {PAWN, KNIGHT, BISHOP, ROOK, QUEEN}) set |= p.pieceBB[CodeOf(kind, side)];
         p.colourBB[side] = set;
     }
     p.occupied = p.colourBB[BLACK] | p.colourBB[WHITE];
@@ -52,11 +51,11 @@ void BuildOccupancy(Position& p) {
     p.occDiagA8H1 = RotateDiagA8H1(p.occupied);
 }
 
-bool AttackedBy(const Position& p, int sq, int side) {
+bool AttackedBy(const Position& p, int sq, Colour side) {
     const int queen = CodeOf(QUEEN, side);
     if (p.pieceBB[CodeOf(PAWN, side)] & (side == WHITE ? blackPawnAttacks[sq] : whitePawnAttacks[sq])) return true;
     if (p.pieceBB[CodeOf(KNIGHT, side)] & knightAttacks[sq]) return true;
-    if (p.kingSq[side] != SQ_NONE && (kingAttacks[sq] & Bit(p.kingSq[side]))) return true;
+    if (HasKing(p.kingSq[side]) && (kingAttacks[sq] & BitOf(p.kingSq[side]))) return true;
     if ((p.pieceBB[CodeOf(ROOK, side)] | p.pieceBB[queen]) & RookAttacksIn(p, sq)) return true;
     return ((p.pieceBB[CodeOf(BISHOP, side)] | p.pieceBB[queen]) & BishopAttacksIn(p, sq)) != 0;
 }
@@ -135,9 +134,8 @@ bool ParseFen(const char* text, FenResult& result) {
         const char* letter = *c ? std::strchr(PIECE_LETTERS + 1, *c) : nullptr;
         if (letter) {
             const int code = static_cast<int>(letter - PIECE_LETTERS);
-            const int side = SideOf(code);
+            const Colour side = SideOf(code);
             if (KindOf(code) == KING && ++kings[side] > 1) return false;
-            if (KindOf(code) == PAWN && (RowOf(sq) == 0 || RowOf(sq) == 7)) return false;
             if (++men[side] > MAX_MEN_PER_SIDE) return false;
             PutPiece(p, code, sq++);
         } else if (*c >= '1' && *c <= '8') {
@@ -183,7 +181,7 @@ bool ParseFen(const char* text, FenResult& result) {
     BuildOccupancy(p);
     // The side to move must not be able to capture the other king.
     const int other = p.sideToMove ^ 1;
-    if (p.kingSq[other] != SQ_NONE && AttackedBy(p, p.kingSq[other], p.sideToMove)) return false;
+    if (HasKing(p.kingSq[other]) && AttackedBy(p, p.kingSq[other], p.sideToMove)) return false;
     return true;
 }
 

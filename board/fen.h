@@ -7,8 +7,7 @@
 // one. On success the staged result can be committed with CommitFen. The EPD
 // move text, when present, is returned in epdText with its opcode flags.
 // Rejected: a bad placement or side letter, more than one king or more than
-// sixteen men of a side, a pawn on rank 1 or 8, and a side not to move in
-// check. Castling rights whose king or rook is not at home are dropped; the
+// sixteen men of a side, and a side not to move in check. Castling rights whose king or rook is not at home are dropped; the
 // en-passant field counts only for the square a pawn has just passed over.
 struct FenResult {
     Position position;

@@ -1,6 +1,9 @@
 // Consistency check of the global position against its derived state.
 #include "board/invariants.h"
 
+#include <cstring>
+#include <initializer_list>
+
 #include "board/tables.h"
 
 const char* CheckPositionInvariants() {
@@ -13,7 +16,7 @@ const char* CheckPositionInvariants() {
             if (((pos.pieceBB[c] & squareBit[sq]) != 0) != (code == c))
                 return "board and piece bitboards disagree";
         if (code == EMPTY) continue;
-        const int side = SideOf(code);
+        const Colour side = SideOf(code);
         colour[side] |= squareBit[sq];
         if (KindOf(code) == KING) {
             if (pos.kingSq[side] != sq) return "king on the board is not on its king square";
@@ -25,9 +28,9 @@ const char* CheckPositionInvariants() {
         else
             pieces[side] += MATERIAL_UNITS[code];
     }
-    for (int side = BLACK; side <= WHITE; ++side) {
+    for (const Colour side : {BLACK, WHITE}) {
         const int king = pos.kingSq[side];
-        if (king != SQ_NONE && (king > 63 || pos.board[king] != CodeOf(KING, side)))
+        if (HasKing(king) && (king > 63 || pos.board[king] != CodeOf(KING, side)))
             return "king square does not hold that side's king";
         if (pos.colourBB[side] != colour[side]) return "colour set is not the union of its pieces";
     }
@@ -36,7 +39,7 @@ const char* CheckPositionInvariants() {
     if (pos.occDiagA1H8 != RotateDiagA1H8(pos.occupied)) return "a1-h8 rotation out of date";
     if (pos.occDiagA8H1 != RotateDiagA8H1(pos.occupied)) return "a8-h1 rotation out of date";
     if (pos.totalMaterial != total) return "totalMaterial disagrees with the board";
-    for (int side = BLACK; side <= WHITE; ++side) {
+    for (const Colour side : {BLACK, WHITE}) {
         if (pos.pieceMaterial[side] != pieces[side]) return "pieceMaterial disagrees with the board";
         if (pos.pawnCount[side] != pawns[side]) return "pawnCount disagrees with the board";
     }
@@ -44,4 +47,16 @@ const char* CheckPositionInvariants() {
         return "historyTop outside the history";
     if (historyTop->key != pos.hashKey) return "top history entry does not hold hashKey";
     return nullptr;
+}
+
+bool SamePosition(const Position& a, const Position& b) {
+    return a.sideToMove == b.sideToMove && std::memcmp(a.board, b.board, sizeof a.board) == 0 &&
+           std::memcmp(a.pieceBB, b.pieceBB, sizeof a.pieceBB) == 0 &&
+           std::memcmp(a.colourBB, b.colourBB, sizeof a.colourBB) == 0 && a.occupied == b.occupied &&
+           a.occFiles == b.occFiles && a.occDiagA1H8 == b.occDiagA1H8 && a.occDiagA8H1 == b.occDiagA8H1 &&
+           a.hashKey == b.hashKey && a.pawnKey == b.pawnKey && a.kingSq[0] == b.kingSq[0] &&
+           a.kingSq[1] == b.kingSq[1] && a.castleRights == b.castleRights && a.epSquare == b.epSquare &&
+           a.totalMaterial == b.totalMaterial && a.pieceMaterial[0] == b.pieceMaterial[0] &&
+           a.pieceMaterial[1] == b.pieceMaterial[1] && a.pawnCount[0] == b.pawnCount[0] &&
+           a.pawnCount[1] == b.pawnCount[1];
 }

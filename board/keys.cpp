@@ -28,8 +28,7 @@ int CountRepeats(const HistoryEntry* newest, uint64_t key, int enough) {
 }  // namespace
 
 Move DrawTest(uint8_t count) {
-    if (pos.totalMaterial < 4 && pos.pawnCount[WHITE] == 0 && pos.pawnCount[BLACK] == 0)
-        return MOVE_NO_MATERIAL;
+    if (NoMatingMaterial()) return MOVE_NO_MATERIAL;
     const int plies = historyTop->reversiblePlies;
     if (plies < 4) return MOVE_NONE;
     if (plies > 99) return MOVE_FIFTY;

@@ -32,6 +32,14 @@ inline constexpr uint64_t CASTLE_KEY_WHITE_LONG = keyTable[0][SQ_C1];
 inline constexpr uint64_t CASTLE_KEY_BLACK_SHORT = keyTable[0][SQ_G8];
 inline constexpr uint64_t CASTLE_KEY_BLACK_LONG = keyTable[0][SQ_C8];
 
+// XOR of the keys of every right in a set of castling rights.
+constexpr uint64_t CastleKeys(unsigned rights) {
+    return (rights & CASTLE_WHITE_SHORT ? CASTLE_KEY_WHITE_SHORT : 0) ^
+           (rights & CASTLE_WHITE_LONG ? CASTLE_KEY_WHITE_LONG : 0) ^
+           (rights & CASTLE_BLACK_SHORT ? CASTLE_KEY_BLACK_SHORT : 0) ^
+           (rights & CASTLE_BLACK_LONG ? CASTLE_KEY_BLACK_LONG : 0);
+}
+
 // 0, MOVE_NO_MATERIAL, MOVE_FIFTY or MOVE_REPETITION.
 Move DrawTest(uint8_t count);
 // 0, 1 or 2: how close a quiet piece move comes to a repetition or the fifty-move limit.

@@ -3,6 +3,7 @@
 // and repairs the rest by move kind.
 #include "board/makemove.h"
 
+#include <cassert>
 #include <cstdio>
 #include <cstdlib>
 #include "board/invariants.h"
@@ -26,16 +27,6 @@ inline void CheckAfter([[maybe_unused]] const char* operation, [[maybe_unused]] 
 #endif
 }
 
-// XOR of the keys of every right in a set of castling rights (bits 1, 2, 8, 16).
-inline uint64_t CastleKeys(unsigned rights) {
-    uint64_t key = 0;
-    if (rights & CASTLE_WHITE_SHORT) key ^= keyTable[0][SQ_G1];
-    if (rights & CASTLE_WHITE_LONG) key ^= keyTable[0][SQ_C1];
-    if (rights & CASTLE_BLACK_SHORT) key ^= keyTable[0][SQ_G8];
-    if (rights & CASTLE_BLACK_LONG) key ^= keyTable[0][SQ_C8];
-    return key;
-}
-
 // Rights lost by any capture on a corner square.
 constexpr uint16_t CornerRights(int sq) {
     return sq == SQ_A8 ? CASTLE_BLACK_LONG
@@ -45,7 +36,7 @@ constexpr uint16_t CornerRights(int sq) {
 }
 
 // Rights lost when a rook of the side leaves its corner.
-constexpr uint16_t RookLeavesRights(int side, int sq) {
+constexpr uint16_t RookLeavesRights(Colour side, int sq) {
     return side == WHITE ? (sq == SQ_A1 ? CASTLE_WHITE_LONG : sq == SQ_H1 ? CASTLE_WHITE_SHORT : 0)
                          : (sq == SQ_A8 ? CASTLE_BLACK_LONG : sq == SQ_H8 ? CASTLE_BLACK_SHORT : 0);
 }
@@ -62,7 +53,7 @@ inline void DropRights(uint16_t lost) {
 }
 
 // Promotion piece kind by the low two bits of the move kind.
-constexpr int PROMOTION_KIND[4] = {QUEEN, KNIGHT, ROOK, BISHOP};
+constexpr PieceKind PROMOTION_KIND[4] = {QUEEN, KNIGHT, ROOK, BISHOP};
 
 struct CastleSquares {
     uint8_t kingFrom, kingTo, rookFrom, rookTo;
@@ -75,8 +66,6 @@ constexpr CastleSquares CASTLE_SQUARES[4] = {
     {SQ_E1, SQ_C1, SQ_A1, SQ_D1},
 };
 
-constexpr Bitboard Bit(int sq) { return Bitboard{1} << (63 - sq); }
-
 inline void ToggleRotated(int sq) {
     pos.occFiles ^= squareBitFiles[sq];
     pos.occDiagA1H8 ^= squareBitA1H8[sq];
@@ -88,10 +77,10 @@ inline void SetRotated(int sq) {
     pos.occDiagA8H1 |= squareBitA8H1[sq];
 }
 
-inline void MovePiece(int from, int to, int side, uint16_t& count, PlyRecord* record) {
+inline void MovePiece(int from, int to, Colour side, uint16_t& count, PlyRecord* record) {
     ToggleRotated(from);  // from is occupied: the toggle clears it
     const int piece = pos.board[from];
-    const Bitboard fromTo = Bit(from) | Bit(to);
+    const Bitboard fromTo = BitOf(from) | BitOf(to);
     const uint64_t* keys = keyTable[piece];
     switch (KindOf(piece)) {
     case PAWN: {
@@ -137,11 +126,35 @@ inline void MovePiece(int from, int to, int side, uint16_t& count, PlyRecord* re
 inline int RemoveCaptured(int to, int opponent, PlyRecord* record) {
     const int captured = pos.board[to];
     record->capturedPiece = static_cast<uint8_t>(captured);
-    pos.pieceBB[captured] ^= Bit(to);
-    pos.colourBB[opponent] ^= Bit(to);
+    pos.pieceBB[captured] ^= BitOf(to);
+    pos.colourBB[opponent] ^= BitOf(to);
     pos.hashKey ^= keyTable[captured][to];
     if (pos.castleRights) DropRights(CornerRights(to));
     return captured;
+}
+
+// The contract of MakeMove: the mover's piece stands on from and the
+// to-square suits the kind. A move that breaks it would corrupt the board
+// without any invariant noticing at once.
+[[maybe_unused]] bool MoveFitsBoard(Move move) {
+    const int from = FromOf(move), to = ToOf(move), kind = KindOfMove(move);
+    const int piece = pos.board[from], target = pos.board[to];
+    const Colour side = pos.sideToMove;
+    if (piece == EMPTY || SideOf(piece) != side) return false;
+    const bool enemyThere = target != EMPTY && SideOf(target) != side && KindOf(target) != KING;
+    const int lastRow = side == WHITE ? 0 : 7;
+    switch (kind) {
+    case KIND_QUIET: return target == EMPTY;
+    case KIND_CAPTURE: return enemyThere;
+    case KIND_EN_PASSANT: return KindOf(piece) == PAWN && to == pos.epSquare && target == EMPTY;
+    case KIND_CASTLE_BLACK_SHORT:
+    case KIND_CASTLE_WHITE_SHORT:
+    case KIND_CASTLE_BLACK_LONG:
+    case KIND_CASTLE_WHITE_LONG: return KindOf(piece) == KING && target == EMPTY;
+    default:  // promotions
+        return KindOf(piece) == PAWN && RowOf(to) == lastRow &&
+               (kind < KIND_CAPTURE_PROMO_QUEEN ? target == EMPTY : enemyThere);
+    }
 }
 
 }  // namespace
@@ -149,8 +162,9 @@ inline int RemoveCaptured(int to, int opponent, PlyRecord* record) {
 void MakeMove(Move move, PlyRecord* record) {
     const int kind = KindOfMove(move);
     if (kind == KIND_SPECIAL) throw SpecialMoveError{};
+    assert(MoveFitsBoard(move));
     const int from = FromOf(move), to = ToOf(move);
-    const int s = pos.sideToMove, o = s ^ 1;
+    const Colour s = pos.sideToMove, o = Opponent(s);
 
     historyTop->move = move;
     if (pos.epSquare) {
@@ -173,7 +187,7 @@ void MakeMove(Move move, PlyRecord* record) {
         const int units = MATERIAL_UNITS[pos.board[to]];
         const int captured = RemoveCaptured(to, o, record);
         record->materialChange = static_cast<int8_t>(-units);
-        pos.totalMaterial = static_cast<uint8_t>(pos.totalMaterial - units);
+        pos.totalMaterial = static_cast<uint16_t>(pos.totalMaterial - units);
         if (KindOf(captured) == PAWN) {
             pos.pawnCount[o]--;
             pos.pawnKey ^= static_cast<uint32_t>(keyTable[captured][to]);
@@ -198,9 +212,9 @@ void MakeMove(Move move, PlyRecord* record) {
         const uint64_t delta = keyTable[pawn][to] ^ keyTable[pawn][from] ^ keyTable[captured][cs];
         pos.hashKey ^= delta;
         pos.pawnKey ^= static_cast<uint32_t>(delta);
-        pos.pieceBB[captured] ^= Bit(cs);
-        pos.colourBB[o] ^= Bit(cs);
-        const Bitboard fromTo = Bit(from) | Bit(to);
+        pos.pieceBB[captured] ^= BitOf(cs);
+        pos.colourBB[o] ^= BitOf(cs);
+        const Bitboard fromTo = BitOf(from) | BitOf(to);
         pos.pieceBB[pawn] ^= fromTo;
         pos.colourBB[s] ^= fromTo;
         pos.occupied = pos.colourBB[0] | pos.colourBB[1];
@@ -223,8 +237,8 @@ void MakeMove(Move move, PlyRecord* record) {
         pos.board[c.rookFrom] = EMPTY;
         pos.board[c.kingTo] = static_cast<PieceCode>(king);
         pos.board[c.rookTo] = static_cast<PieceCode>(rook);
-        pos.pieceBB[rook] ^= Bit(c.rookFrom) | Bit(c.rookTo);
-        pos.colourBB[s] ^= Bit(c.kingFrom) | Bit(c.kingTo) | Bit(c.rookFrom) | Bit(c.rookTo);
+        pos.pieceBB[rook] ^= BitOf(c.rookFrom) | BitOf(c.rookTo);
+        pos.colourBB[s] ^= BitOf(c.kingFrom) | BitOf(c.kingTo) | BitOf(c.rookFrom) | BitOf(c.rookTo);
         pos.occupied = pos.colourBB[0] | pos.colourBB[1];
         ToggleRotated(c.kingFrom);
         ToggleRotated(c.kingTo);
@@ -247,7 +261,7 @@ void MakeMove(Move move, PlyRecord* record) {
             change -= capturedUnits;
         }
         record->materialChange = static_cast<int8_t>(change);
-        pos.totalMaterial = static_cast<uint8_t>(pos.totalMaterial + change);
+        pos.totalMaterial = static_cast<uint16_t>(pos.totalMaterial + change);
         ToggleRotated(from);
         record->movedPieceSnapshot = pos.pieceBB[pawn];
         pos.board[from] = EMPTY;
@@ -255,9 +269,9 @@ void MakeMove(Move move, PlyRecord* record) {
         pos.pawnKey ^= static_cast<uint32_t>(keyTable[pawn][from]);
         pos.hashKey ^= keyTable[promoted][to] ^ keyTable[pawn][from];
         pos.pawnCount[s]--;
-        pos.pieceBB[promoted] |= Bit(to);
-        pos.pieceBB[pawn] ^= Bit(from);
-        pos.colourBB[s] ^= Bit(from) | Bit(to);
+        pos.pieceBB[promoted] |= BitOf(to);
+        pos.pieceBB[pawn] ^= BitOf(from);
+        pos.colourBB[s] ^= BitOf(from) | BitOf(to);
         pos.occupied = pos.colourBB[0] | pos.colourBB[1];
         break;
     }
@@ -273,7 +287,7 @@ void UnmakeMove(Move move, PlyRecord* record) {
     const int kind = KindOfMove(move);
     if (kind == KIND_SPECIAL) throw SpecialMoveError{};
     const int from = FromOf(move), to = ToOf(move);
-    const int s = pos.sideToMove ^ 1, o = s ^ 1;
+    const Colour o = pos.sideToMove, s = Opponent(o);
 
     pos.occFiles = record->occFilesSnapshot;
     pos.occDiagA1H8 = record->occDiagA1H8Snapshot;
@@ -296,11 +310,11 @@ void UnmakeMove(Move move, PlyRecord* record) {
     case KIND_CAPTURE: {
         const int captured = record->capturedPiece;
         pos.castleRights = record->castleSnapshot;
-        pos.totalMaterial = static_cast<uint8_t>(pos.totalMaterial - record->materialChange);
+        pos.totalMaterial = static_cast<uint16_t>(pos.totalMaterial - record->materialChange);
         if (KindOf(captured) == PAWN) pos.pawnCount[o]++;
         else pos.pieceMaterial[o] = static_cast<uint8_t>(pos.pieceMaterial[o] - record->materialChange);
-        pos.pieceBB[captured] |= Bit(to);
-        pos.colourBB[o] |= Bit(to);
+        pos.pieceBB[captured] |= BitOf(to);
+        pos.colourBB[o] |= BitOf(to);
         if (to == pos.kingSq[s]) pos.kingSq[s] = static_cast<uint8_t>(from);
         else pos.pieceBB[pos.board[to]] = record->movedPieceSnapshot;
         pos.board[from] = pos.board[to];
@@ -316,8 +330,8 @@ void UnmakeMove(Move move, PlyRecord* record) {
         pos.totalMaterial++;
         pos.pawnCount[o]++;
         pos.board[cs] = static_cast<PieceCode>(captured);
-        pos.colourBB[o] |= Bit(cs);
-        pos.pieceBB[captured] |= Bit(cs);
+        pos.colourBB[o] |= BitOf(cs);
+        pos.pieceBB[captured] |= BitOf(cs);
         pos.pieceBB[pawn] = record->movedPieceSnapshot;
         break;
     }
@@ -333,25 +347,25 @@ void UnmakeMove(Move move, PlyRecord* record) {
         pos.board[c.rookFrom] = static_cast<PieceCode>(rook);
         pos.board[c.kingTo] = EMPTY;
         pos.board[c.rookTo] = EMPTY;
-        pos.pieceBB[rook] ^= Bit(c.rookFrom) | Bit(c.rookTo);
+        pos.pieceBB[rook] ^= BitOf(c.rookFrom) | BitOf(c.rookTo);
         break;
     }
     default: {  // promotions, kinds 4..11
         const int pawn = CodeOf(PAWN, s);
         const int promoted = pos.board[to];
         pos.pieceMaterial[s] = static_cast<uint8_t>(pos.pieceMaterial[s] - MATERIAL_UNITS[promoted]);
-        pos.totalMaterial = static_cast<uint8_t>(pos.totalMaterial - record->materialChange);
+        pos.totalMaterial = static_cast<uint16_t>(pos.totalMaterial - record->materialChange);
         pos.pawnCount[s]++;
         pos.board[from] = static_cast<PieceCode>(pawn);
         pos.pieceBB[pawn] = record->movedPieceSnapshot;
-        pos.pieceBB[promoted] ^= Bit(to);
+        pos.pieceBB[promoted] ^= BitOf(to);
         if (kind < KIND_CAPTURE_PROMO_QUEEN) {
             pos.board[to] = EMPTY;
         } else {
             const int captured = record->capturedPiece;
             pos.castleRights = record->castleSnapshot;
-            pos.pieceBB[captured] |= Bit(to);
-            pos.colourBB[o] |= Bit(to);
+            pos.pieceBB[captured] |= BitOf(to);
+            pos.colourBB[o] |= BitOf(to);
             pos.pieceMaterial[o] = static_cast<uint8_t>(pos.pieceMaterial[o] + MATERIAL_UNITS[captured]);
             pos.board[to] = static_cast<PieceCode>(captured);
         }

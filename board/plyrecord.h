@@ -3,6 +3,8 @@
 // without knowing about the search.
 #pragma once
 
+#include <cstddef>
+
 #include "board/types.h"
 
 // Check information of the side to move: the first three fields of a PlyRecord.
@@ -40,6 +42,9 @@ struct PlyRecord {
     int8_t materialChange;     // the null move keeps a saved king square here
     uint32_t orderingKeys[ORDERING_KEYS];
 };
+
+// The check information is read through a CheckInfo pointer to the record.
+static_assert(offsetof(PlyRecord, check) == 0);
 
 extern PlyRecord plyRecords[PLY_RECORDS];
 extern PlyRecord* currentPly;

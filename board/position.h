@@ -13,7 +13,7 @@ struct HistoryEntry {
 constexpr int HISTORY_SIZE = 1024;
 
 struct Position {
-    int32_t sideToMove;        // 1 white, 0 black
+    Colour sideToMove;
     PieceCode board[64];
     Bitboard pieceBB[11];      // codes 1..10; kings have no bitboard
     Bitboard colourBB[2];      // [0] black, [1] white, kings included
@@ -26,7 +26,7 @@ struct Position {
     uint8_t kingSq[2];         // [0] black, [1] white; SQ_NONE when absent
     uint16_t castleRights;
     uint8_t epSquare;          // 0 for none
-    uint8_t totalMaterial;
+    uint16_t totalMaterial;     // wide enough for any set-up with its promotions
     uint8_t pieceMaterial[2];
     uint8_t pawnCount[2];
     Move epdBestMove;
@@ -42,23 +42,6 @@ constexpr Position EmptyPosition() {
     p.kingSq[BLACK] = p.kingSq[WHITE] = SQ_NONE;
     return p;
 }
-
-// Named views of the piece sets and king squares, for code that handles one
-// fixed piece kind; code that computes a piece code indexes the arrays.
-inline Bitboard& whitePawns = pos.pieceBB[W_PAWN];
-inline Bitboard& blackPawns = pos.pieceBB[B_PAWN];
-inline Bitboard& whiteKnights = pos.pieceBB[W_KNIGHT];
-inline Bitboard& blackKnights = pos.pieceBB[B_KNIGHT];
-inline Bitboard& whiteBishops = pos.pieceBB[W_BISHOP];
-inline Bitboard& blackBishops = pos.pieceBB[B_BISHOP];
-inline Bitboard& whiteRooks = pos.pieceBB[W_ROOK];
-inline Bitboard& blackRooks = pos.pieceBB[B_ROOK];
-inline Bitboard& whiteQueens = pos.pieceBB[W_QUEEN];
-inline Bitboard& blackQueens = pos.pieceBB[B_QUEEN];
-inline Bitboard& whitePieces = pos.colourBB[WHITE];
-inline Bitboard& blackPieces = pos.colourBB[BLACK];
-inline uint8_t& whiteKingSq = pos.kingSq[WHITE];
-inline uint8_t& blackKingSq = pos.kingSq[BLACK];
 
 // Position history: historyTop points at the entry of the current position.
 extern HistoryEntry positionHistory[HISTORY_SIZE];
@@ -76,3 +59,8 @@ void SaveGameSnapshot();
 
 // Material units by piece code (pawn 1, minor 3, rook 5, queen 9, king 0).
 inline constexpr uint8_t MATERIAL_UNITS[13] = {0, 1, 1, 3, 3, 3, 3, 5, 5, 9, 9, 0, 0};
+
+// No pawns and at most one minor piece on the board: nobody can mate.
+inline bool NoMatingMaterial() {
+    return pos.totalMaterial < 4 && pos.pawnCount[WHITE] == 0 && pos.pawnCount[BLACK] == 0;
+}

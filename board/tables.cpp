@@ -2,8 +2,6 @@
 // first position is set and only read afterwards, by both threads.
 #include "board/tables.h"
 
-#include "eval/psqt.h"
-
 Bitboard squareBit[64];
 Bitboard squareBitFiles[64], squareBitA1H8[64], squareBitA8H1[64];
 Bitboard kingAttacks[64], knightAttacks[64];
@@ -90,12 +88,10 @@ constexpr RotationMap FILE_MAP = MakeFileMap();
 constexpr RotationMap A1H8_MAP = MakeDiagonalMap(LINE_A1H8);
 constexpr RotationMap A8H1_MAP = MakeDiagonalMap(LINE_A8H1);
 
-constexpr Bitboard Bit(int sq) { return Bitboard{1} << (63 - sq); }
-
 Bitboard Rotate(Bitboard bb, const RotationMap& map) {
     Bitboard result = 0;
     for (int sq = 0; sq < 64; ++sq)
-        if (bb & Bit(sq)) result |= Bitboard{1} << map.bit[sq];
+        if (bb & BitOf(sq)) result |= Bitboard{1} << map.bit[sq];
     return result;
 }
 
@@ -105,11 +101,11 @@ Bitboard SlideAlong(const Line& line, int lineByte) {
     const int occupancy = lineByte | (1 << (line.length - 1 - line.index));
     Bitboard result = 0;
     for (int j = line.index - 1; j >= 0; --j) {
-        result |= Bit(line.squares[j]);
+        result |= BitOf(line.squares[j]);
         if (occupancy & (1 << (line.length - 1 - j))) break;
     }
     for (int j = line.index + 1; j < line.length; ++j) {
-        result |= Bit(line.squares[j]);
+        result |= BitOf(line.squares[j]);
         if (occupancy & (1 << (line.length - 1 - j))) break;
     }
     return result;
@@ -128,7 +124,7 @@ Bitboard Leaps(int sq, const int (*offsets)[2], int count) {
     Bitboard result = 0;
     for (int i = 0; i < count; ++i) {
         const int r = RowOf(sq) + offsets[i][0], c = ColumnOf(sq) + offsets[i][1];
-        if (r >= 0 && r < 8 && c >= 0 && c < 8) result |= Bit(r * 8 + c);
+        if (r >= 0 && r < 8 && c >= 0 && c < 8) result |= BitOf(r * 8 + c);
     }
     return result;
 }
@@ -144,7 +140,7 @@ Bitboard RowsOfColumns(int firstRow, int lastRow, int firstColumn, int lastColum
     Bitboard result = 0;
     for (int r = firstRow; r <= lastRow; ++r)
         for (int c = firstColumn; c <= lastColumn; ++c)
-            if (c >= 0 && c < 8) result |= Bit(r * 8 + c);
+            if (c >= 0 && c < 8) result |= BitOf(r * 8 + c);
     return result;
 }
 
@@ -168,7 +164,7 @@ void InitTables() {
 
     for (int sq = 0; sq < 64; ++sq) {
         const int row = RowOf(sq), column = ColumnOf(sq);
-        squareBit[sq] = Bit(sq);
+        squareBit[sq] = BitOf(sq);
         squareBitFiles[sq] = RotateFiles(squareBit[sq]);
         squareBitA1H8[sq] = RotateDiagA1H8(squareBit[sq]);
         squareBitA8H1[sq] = RotateDiagA8H1(squareBit[sq]);
@@ -208,5 +204,4 @@ void InitTables() {
         epMaskA8H1[sq] = squareBitA8H1[sq] | squareBitA8H1[victim];
     }
 
-    InitPieceSquareTables();
 }

@@ -16,7 +16,7 @@ extern Bitboard whiteFrontSpan[64], blackFrontSpan[64];
 extern Bitboard fileAbove[64], fileBelow[64];
 extern Bitboard epMaskFiles[64], epMaskA1H8[64], epMaskA8H1[64];
 
-// Builds every table above, then the piece-square table selection.
+// Builds every table above.
 void InitTables();
 
 Bitboard RotateFiles(Bitboard bb);
@@ -24,7 +24,7 @@ Bitboard RotateDiagA1H8(Bitboard bb);
 Bitboard RotateDiagA8H1(Bitboard bb);
 
 // Square of the lowest set bit (the highest-numbered square); bb != 0.
-inline int FirstSquare(Bitboard bb) { return 63 - __builtin_ctzll(bb); }
+inline Square FirstSquare(Bitboard bb) { return static_cast<Square>(63 - __builtin_ctzll(bb)); }
 
 // Rook-line and diagonal attacks from sq with a position's occupancy
 // (including the first blocker in each direction, whatever its colour).
@@ -41,6 +41,6 @@ inline Bitboard RookAttacks(int sq) { return RookAttacksIn(pos, sq); }
 inline Bitboard BishopAttacks(int sq) { return BishopAttacksIn(pos, sq); }
 inline Bitboard QueenAttacks(int sq) { return RookAttacks(sq) | BishopAttacks(sq); }
 
-template <int Side> constexpr Bitboard* PawnAttacksOf() {
+template <Colour Side> constexpr Bitboard* PawnAttacksOf() {
     return Side == WHITE ? whitePawnAttacks : blackPawnAttacks;
 }

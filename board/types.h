@@ -24,9 +24,14 @@ constexpr Square ToSquare(int sq) { return static_cast<Square>(sq); }
 
 // Square s is bit 63 - s: a8 is the most significant bit, h1 bit 0.
 using Bitboard = uint64_t;
+constexpr Bitboard BitOf(int sq) { return Bitboard{1} << (63 - sq); }
 
-constexpr int WHITE = 1;
-constexpr int BLACK = 0;
+// A side without a king (possible in set-ups) has SQ_NONE as its king square.
+constexpr bool HasKing(int kingSq) { return kingSq != SQ_NONE; }
+
+// Sides: arrays indexed by side hold black at index 0.
+enum Colour : int32_t { BLACK = 0, WHITE = 1 };
+constexpr Colour Opponent(Colour side) { return static_cast<Colour>(side ^ 1); }
 
 // Index of the piece's letter in PIECE_LETTERS; white codes are odd.
 enum PieceCode : uint8_t {
@@ -42,9 +47,9 @@ inline constexpr char PIECE_LETTERS[] = ".PpNnBbRrQqKk";
 
 // Piece kinds 1 pawn .. 6 king; the code of kind t for side s is 2t - s.
 enum PieceKind : uint8_t { PAWN = 1, KNIGHT, BISHOP, ROOK, QUEEN, KING };
-constexpr PieceCode CodeOf(int kind, int side) { return static_cast<PieceCode>(2 * kind - side); }
-constexpr int KindOf(int code) { return (code + 1) >> 1; }
-constexpr int SideOf(int code) { return code & 1; }  // 1 white, 0 black (for non-empty codes)
+constexpr PieceCode CodeOf(PieceKind kind, Colour side) { return static_cast<PieceCode>(2 * kind - side); }
+constexpr PieceKind KindOf(int code) { return static_cast<PieceKind>((code + 1) >> 1); }
+constexpr Colour SideOf(int code) { return static_cast<Colour>(code & 1); }  // for non-empty codes
 
 // Move word: to in bits 0-5, from in bits 6-11, kind in bits 12-15.
 enum Move : uint16_t {
@@ -76,8 +81,13 @@ enum MoveKind : uint8_t {
 constexpr Move BuildMove(int from, int to, int kind) {
     return static_cast<Move>((from << 6) | to | (kind << 12));
 }
-constexpr int FromOf(Move m) { return (m >> 6) & 63; }
-constexpr int ToOf(Move m) { return m & 63; }
+// The castling words are the king's move with the castling kind.
+static_assert(MOVE_CASTLE_WHITE_SHORT == BuildMove(SQ_E1, SQ_G1, KIND_CASTLE_WHITE_SHORT));
+static_assert(MOVE_CASTLE_WHITE_LONG == BuildMove(SQ_E1, SQ_C1, KIND_CASTLE_WHITE_LONG));
+static_assert(MOVE_CASTLE_BLACK_SHORT == BuildMove(SQ_E8, SQ_G8, KIND_CASTLE_BLACK_SHORT));
+static_assert(MOVE_CASTLE_BLACK_LONG == BuildMove(SQ_E8, SQ_C8, KIND_CASTLE_BLACK_LONG));
+constexpr Square FromOf(Move m) { return static_cast<Square>((m >> 6) & 63); }
+constexpr Square ToOf(Move m) { return static_cast<Square>(m & 63); }
 constexpr int KindOfMove(Move m) { return m >> 12; }
 constexpr bool IsSpecialMove(Move m) { return KindOfMove(m) == KIND_SPECIAL; }
 constexpr bool IsPromotion(Move m) { return KindOfMove(m) >= 4 && KindOfMove(m) <= 11; }
@@ -95,6 +105,15 @@ struct ScoredMove {
     Move move;
 };
 
+// Piece values by code, for move ordering, the exchange evaluation and the
+// material part of the static evaluation.
+inline constexpr int16_t pieceValue[13] = {0, 100, 100, 310, 310, 315, 315, 500, 500, 950, 950, 2000, 2000};
+constexpr int ValueOfKind(int kind) { return pieceValue[2 * kind - 1]; }
+
 // Score scale, side-to-move point of view.
-constexpr int INFINITE_SCORE = 8190;
-constexpr int MATE_SCORE = 8100;
+constexpr int INFINITE_SCORE = 8190;  // bounds every window and marks an illegal move
+constexpr int MATE_SCORE = 8100;      // a side mated at ply p scores p - MATE_SCORE
+constexpr int MatedAtPly(int ply) { return ply - MATE_SCORE; }
+constexpr int MATE_IN_ONE = MATE_SCORE - 1;  // the best score a search can reach
+// Above this a score can only come from a mate found within 50 plies.
+constexpr int WINNING_MATE_SCORE = MATE_SCORE - 50;

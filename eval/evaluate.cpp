@@ -4,22 +4,26 @@
 // sum is kept in 16 bits as the score scale demands.
 #include "eval/evaluate.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
+#include "board/hugepages.h"
 #include "board/tables.h"
 #include "eval/psqt.h"
 
-uint32_t pawnHashTable[PAWN_HASH_SIZE];
+alignas(HUGE_PAGE_SIZE) uint32_t pawnHashTable[PAWN_HASH_SIZE];
 
 namespace {
 
-constexpr int KNIGHT_VALUE = 310;
-constexpr int BISHOP_VALUE = 315;
-constexpr int ROOK_VALUE = 500;
-constexpr int QUEEN_VALUE = 950;
-constexpr int PAWN_VALUE = 100;
+const bool pawnHugePagesAdvised = (AdviseHugePages(pawnHashTable, sizeof pawnHashTable), true);
+
+constexpr int KNIGHT_VALUE = ValueOfKind(KNIGHT);
+constexpr int BISHOP_VALUE = ValueOfKind(BISHOP);
+constexpr int ROOK_VALUE = ValueOfKind(ROOK);
+constexpr int QUEEN_VALUE = ValueOfKind(QUEEN);
+constexpr int PAWN_VALUE = ValueOfKind(PAWN);
 
 // Indexed by the distance to the enemy king.
 constexpr int KNIGHT_ATTACK[8] = {4, 5, 5, 2, 1, 0, 0, 0};
@@ -40,27 +44,23 @@ constexpr int16_t KING_ATTACK[KING_ATTACK_SIZE] = {
     200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200,
     200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200};
 
-constexpr Bitboard Bit(int sq) { return 1ull << (63 - sq); }
-
 constexpr Bitboard LightSquares() {
     Bitboard set = 0;
     for (int sq = 0; sq < 64; ++sq)
-        if (((RowOf(sq) + ColumnOf(sq)) & 1) == 0) set |= Bit(sq);
+        if (((RowOf(sq) + ColumnOf(sq)) & 1) == 0) set |= BitOf(sq);
     return set;
 }
 constexpr Bitboard LIGHT_SQUARES = LightSquares();  // a8 is light
 constexpr Bitboard DARK_SQUARES = ~LIGHT_SQUARES;
 
-constexpr bool HasKing(int sq) { return sq < 64; }
-
 // White's square sq as seen from Side's back rank (rank 1 becomes rank 8).
-template <int Side> constexpr int Own(int sq) { return Side == WHITE ? sq : sq ^ 56; }
+template <Colour Side> constexpr int Own(int sq) { return Side == WHITE ? sq : sq ^ 56; }
 // Row counted from Side's own back rank being 7 (White's rows as they are).
-template <int Side> constexpr int RelativeRow(int sq) { return Side == WHITE ? RowOf(sq) : 7 - RowOf(sq); }
+template <Colour Side> constexpr int RelativeRow(int sq) { return Side == WHITE ? RowOf(sq) : 7 - RowOf(sq); }
 
-template <int Side> Bitboard Pawns() { return pos.pieceBB[CodeOf(PAWN, Side)]; }
-template <int Side> Bitboard FrontSpan(int sq) { return Side == WHITE ? whiteFrontSpan[sq] : blackFrontSpan[sq]; }
-template <int Side> Bitboard FileAhead(int sq) { return Side == WHITE ? fileAbove[sq] : fileBelow[sq]; }
+template <Colour Side> Bitboard Pawns() { return pos.pieceBB[CodeOf(PAWN, Side)]; }
+template <Colour Side> Bitboard FrontSpan(int sq) { return Side == WHITE ? whiteFrontSpan[sq] : blackFrontSpan[sq]; }
+template <Colour Side> Bitboard FileAhead(int sq) { return Side == WHITE ? fileAbove[sq] : fileBelow[sq]; }
 
 int Distance(int a, int b) {
     const int rows = std::abs(RowOf(a) - RowOf(b));
@@ -74,37 +74,37 @@ int AttackWeight(const int (&weights)[8], int sq, int kingSq) {
     return HasKing(kingSq) ? weights[Distance(sq, kingSq)] : 0;
 }
 
-bool HasQueen(int side) { return pos.pieceBB[CodeOf(QUEEN, side)] != 0; }
+bool HasQueen(Colour side) { return pos.pieceBB[CodeOf(QUEEN, side)] != 0; }
 
 // Pawns in front of a castled king, for Side (positive is good for Side).
-template <int Side> int ShelterPawns() {
+template <Colour Side> int ShelterPawns() {
     const int king = pos.kingSq[Side];
     const Bitboard pawns = Pawns<Side>();
     const Bitboard rooks = pos.pieceBB[CodeOf(ROOK, Side)];
-    const int q = HasQueen(Side ^ 1) ? 11 : 5;
+    const int q = HasQueen(Opponent(Side)) ? 11 : 5;
     int score = 0;
     if (king == Own<Side>(SQ_F1) || king == Own<Side>(SQ_G1) || king == Own<Side>(SQ_H1)) {
-        if (!(rooks & (Bit(Own<Side>(SQ_G1)) | Bit(Own<Side>(SQ_H1))))) {
+        if (!(rooks & (BitOf(Own<Side>(SQ_G1)) | BitOf(Own<Side>(SQ_H1))))) {
             for (int sq : {SQ_F2, SQ_G2, SQ_H2})
-                if (pawns & Bit(Own<Side>(sq))) score += 1 + q;
-            if (pawns & (Bit(Own<Side>(SQ_G3)) | Bit(Own<Side>(SQ_H3)))) score += (q + 1) / 2;
+                if (pawns & BitOf(Own<Side>(sq))) score += 1 + q;
+            if (pawns & (BitOf(Own<Side>(SQ_G3)) | BitOf(Own<Side>(SQ_H3)))) score += (q + 1) / 2;
         }
     } else if (king == Own<Side>(SQ_A1) || king == Own<Side>(SQ_B1) || king == Own<Side>(SQ_C1)) {
-        if (!(rooks & (Bit(Own<Side>(SQ_A1)) | Bit(Own<Side>(SQ_B1))))) {
+        if (!(rooks & (BitOf(Own<Side>(SQ_A1)) | BitOf(Own<Side>(SQ_B1))))) {
             for (int sq : {SQ_A2, SQ_B2, SQ_C2})
-                if (pawns & Bit(Own<Side>(sq))) score += q - 2;
-            if (pawns & (Bit(Own<Side>(SQ_A3)) | Bit(Own<Side>(SQ_B3)))) score += (q - 2) / 2;
+                if (pawns & BitOf(Own<Side>(sq))) score += q - 2;
+            if (pawns & (BitOf(Own<Side>(SQ_A3)) | BitOf(Own<Side>(SQ_B3)))) score += (q - 2) / 2;
         }
     }
     return score;
 }
 
 // 0..15: how open the files around Side's king are.
-template <int Side> int ShelterIndex() {
+template <Colour Side> int ShelterIndex() {
     const int king = pos.kingSq[Side];
     if (!HasKing(king)) return 0;
     const Bitboard own = Pawns<Side>();
-    const Bitboard enemy = Pawns<Side ^ 1>();
+    const Bitboard enemy = Pawns<Opponent(Side)>();
     int index = 0;
     if (!(own & fileOthers[king])) index = 2;
     if (!(enemy & fileOthers[king])) index += index ? 2 : 1;
@@ -114,19 +114,19 @@ template <int Side> int ShelterIndex() {
     };
     if (ColumnOf(king) != 7) neighbour(king + 1);
     if (ColumnOf(king) != 0) neighbour(king - 1);
-    if (HasQueen(Side ^ 1)) ++index;
+    if (HasQueen(Opponent(Side))) ++index;
     return index;
 }
 
 // Side's pawns: table value, material, passed, doubled, isolated and weak
 // terms (positive is good for Side).
-template <int Side> int PawnTerms() {
+template <Colour Side> int PawnTerms() {
     const Bitboard own = Pawns<Side>();
-    const Bitboard enemy = Pawns<Side ^ 1>();
+    const Bitboard enemy = Pawns<Opponent(Side)>();
     const int material = pos.totalMaterial;
     int score = 0;
     for (Bitboard set = own; set; set &= set - 1) {
-        const int sq = FirstSquare(set);
+        const Square sq = FirstSquare(set);
         const int row = RelativeRow<Side>(sq);
         score += PstValue(CodeOf(PAWN, Side), sq, material) + PAWN_VALUE;
         bool passed = !(enemy & FrontSpan<Side>(sq));
@@ -143,7 +143,7 @@ template <int Side> int PawnTerms() {
             const Bitboard attackers = enemy & PawnAttacksOf<Side>()[sq];
             if (attackers) {
                 const int weight = (attackers & (attackers - 1)) ? 3 : 2;
-                const int defenders = __builtin_popcountll(own & PawnAttacksOf<Side ^ 1>()[sq]);
+                const int defenders = __builtin_popcountll(own & PawnAttacksOf<Opponent(Side)>()[sq]);
                 score -= 8 * (weight - defenders);
             }
         }
@@ -158,16 +158,16 @@ struct PieceTally {
 };
 
 // Knights, bishops, rooks and queens of Side (positive is good for Side).
-template <int Side> int PieceTerms(PieceTally& tally) {
+template <Colour Side> int PieceTerms(PieceTally& tally) {
     const int material = pos.totalMaterial;
     const int pawnsOnBoard = pos.pawnCount[0] + pos.pawnCount[1];
-    const int enemyKing = pos.kingSq[Side ^ 1];
+    const int enemyKing = pos.kingSq[Opponent(Side)];
     const Bitboard ownPawns = Pawns<Side>();
-    const Bitboard enemyPawns = Pawns<Side ^ 1>();
+    const Bitboard enemyPawns = Pawns<Opponent(Side)>();
     int score = 0;
 
     for (Bitboard set = pos.pieceBB[CodeOf(KNIGHT, Side)]; set; set &= set - 1) {
-        const int sq = FirstSquare(set);
+        const Square sq = FirstSquare(set);
         score += PstValue(CodeOf(KNIGHT, Side), sq, material) + KNIGHT_VALUE + pawnsOnBoard;
         tally.attackSum[Side] += AttackWeight(KNIGHT_ATTACK, sq, enemyKing);
         ++tally.minors[Side];
@@ -175,14 +175,14 @@ template <int Side> int PieceTerms(PieceTally& tally) {
 
     const Bitboard bishops = pos.pieceBB[CodeOf(BISHOP, Side)];
     for (Bitboard set = bishops; set; set &= set - 1) {
-        const int sq = FirstSquare(set);
+        const Square sq = FirstSquare(set);
         score += PstValue(CodeOf(BISHOP, Side), sq, material) + BISHOP_VALUE - pawnsOnBoard;
         tally.attackSum[Side] += AttackWeight(BISHOP_ATTACK, sq, enemyKing);
         ++tally.minors[Side];
     }
     // A bishop that took the rook pawn's neighbour and is shut in by a pawn.
     auto trapped = [&](int bishopSq, int pawnSq) {
-        return (bishops & Bit(Own<Side>(bishopSq))) && (enemyPawns & Bit(Own<Side>(pawnSq)));
+        return (bishops & BitOf(Own<Side>(bishopSq))) && (enemyPawns & BitOf(Own<Side>(pawnSq)));
     };
     if (trapped(SQ_A7, SQ_B6) || trapped(SQ_B8, SQ_C7) || trapped(SQ_G8, SQ_F7) || trapped(SQ_H7, SQ_G6))
         score -= 220;
@@ -190,7 +190,7 @@ template <int Side> int PieceTerms(PieceTally& tally) {
 
     const Bitboard rooks = pos.pieceBB[CodeOf(ROOK, Side)];
     for (Bitboard set = rooks; set; set &= set - 1) {
-        const int sq = FirstSquare(set);
+        const Square sq = FirstSquare(set);
         score += PstValue(CodeOf(ROOK, Side), sq, material) + ROOK_VALUE;
         tally.attackSum[Side] += AttackWeight(ROOK_ATTACK, sq, enemyKing);
         ++tally.majors[Side];
@@ -219,7 +219,7 @@ template <int Side> int PieceTerms(PieceTally& tally) {
     }
 
     for (Bitboard set = pos.pieceBB[CodeOf(QUEEN, Side)]; set; set &= set - 1) {
-        const int sq = FirstSquare(set);
+        const Square sq = FirstSquare(set);
         score += PstValue(CodeOf(QUEEN, Side), sq, material) + QUEEN_VALUE;
         tally.attackSum[Side] += AttackWeight(QUEEN_ATTACK, sq, enemyKing);
         ++tally.majors[Side];
@@ -273,11 +273,11 @@ void ClearPawnHashTable() { std::memset(pawnHashTable, 0, sizeof pawnHashTable);
 int PawnStructureScore() { return static_cast<int16_t>(PawnTerms<WHITE>() - PawnTerms<BLACK>()); }
 
 int16_t Evaluate() {
+    if (NoMatingMaterial()) return 0;
     const int pawnsOnBoard = pos.pawnCount[0] + pos.pawnCount[1];
-    if (pos.totalMaterial < 4 && pawnsOnBoard == 0) return 0;
 
-    const int whiteKing = pos.kingSq[WHITE];
-    const int blackKing = pos.kingSq[BLACK];
+    const Square whiteKing = ToSquare(pos.kingSq[WHITE]);
+    const Square blackKing = ToSquare(pos.kingSq[BLACK]);
     int score = 0;
     if (HasKing(whiteKing)) score += PstValue(W_KING, whiteKing, pos.totalMaterial);
     if (HasKing(blackKing)) score -= PstValue(B_KING, blackKing, pos.totalMaterial);
@@ -301,5 +301,6 @@ int16_t Evaluate() {
     if (pos.pieceMaterial[BLACK] > 13) score -= SHELTER_FACTOR[shelter[WHITE]] * KingAttack(tally.attackSum[BLACK]);
     if (pos.pieceMaterial[WHITE] > 13) score += SHELTER_FACTOR[shelter[BLACK]] * KingAttack(tally.attackSum[WHITE]);
 
+    score = std::clamp(score, -EVALUATION_LIMIT, EVALUATION_LIMIT);
     return static_cast<int16_t>(pos.sideToMove == WHITE ? score : -score);
 }

@@ -183,22 +183,24 @@ constexpr int16_t queen0To70[64] = {
 
 constexpr int16_t emptySquare[64] = {};
 
-}  // namespace
-
-const int16_t* pstByKind[7][MATERIAL_INDEX_LIMIT];
-uint8_t pawnTableOf[MATERIAL_INDEX_LIMIT];
-
-void InitPieceSquareTables() {
+constexpr PstSelection MakeSelection() {
+    PstSelection selection{};
     for (int m = 0; m < MATERIAL_INDEX_LIMIT; ++m) {
         const bool opening = m >= 71;
-        pstByKind[KING][m] = opening ? king71Up : m >= 47 ? king47To70 : m >= 15 ? king15To46 : king0To14;
-        pstByKind[PAWN][m] = opening ? pawn71Up : m >= 63 ? pawn63To70 : m >= 15 ? pawn15To62 : pawn0To14;
-        pawnTableOf[m] = opening ? 0 : m >= 63 ? 1 : m >= 15 ? 2 : 3;
-        pstByKind[KNIGHT][m] = opening ? knight71Up : knight0To70;
-        pstByKind[BISHOP][m] = opening ? bishop71Up : bishop0To70;
-        pstByKind[ROOK][m] = opening ? rook71Up : rook0To70;
-        pstByKind[QUEEN][m] = opening ? queen71Up : queen0To70;
+        // An empty square (kind 0) is worth nothing wherever it is asked about.
+        selection.byKind[0][m] = emptySquare;
+        selection.byKind[KING][m] = opening ? king71Up : m >= 47 ? king47To70 : m >= 15 ? king15To46 : king0To14;
+        selection.byKind[PAWN][m] = opening ? pawn71Up : m >= 63 ? pawn63To70 : m >= 15 ? pawn15To62 : pawn0To14;
+        selection.pawnTable[m] = static_cast<uint8_t>(opening ? 0 : m >= 63 ? 1 : m >= 15 ? 2 : 3);
+        selection.byKind[KNIGHT][m] = opening ? knight71Up : knight0To70;
+        selection.byKind[BISHOP][m] = opening ? bishop71Up : bishop0To70;
+        selection.byKind[ROOK][m] = opening ? rook71Up : rook0To70;
+        selection.byKind[QUEEN][m] = opening ? queen71Up : queen0To70;
     }
-    // An empty square (kind 0) is worth nothing wherever it is asked about.
-    for (int m = 0; m < MATERIAL_INDEX_LIMIT; ++m) pstByKind[0][m] = emptySquare;
+    return selection;
 }
+
+}  // namespace
+
+// Fixed at compile time, so nothing has to build it before the first lookup.
+constinit const PstSelection pstSelection = MakeSelection();

@@ -13,16 +13,6 @@
 
 namespace {
 
-// Book entries go straight into slot 0: the book must win over whatever the
-// bucket held, which the search's replacement rule would not guarantee.
-void StoreBookEntry(Move move) {
-    const uint32_t low = static_cast<uint32_t>(pos.hashKey);
-    HashEntry& entry = hashTable[(low & 0x7FFFF) + (static_cast<uint32_t>(pos.sideToMove) << 19)].slot[0];
-    entry.word0 = (low & 0xFFFF0000u) | move;
-    entry.word1 = static_cast<uint32_t>(pos.hashKey >> 32);
-    entry.word2 &= ~(0x1FFu << 9);
-}
-
 int64_t RandomLine(int64_t count) {
     // Seeded by the calendar second, so each load may hold back a different line.
     std::mt19937_64 generator(static_cast<uint64_t>(std::time(nullptr)));
@@ -84,7 +74,7 @@ bool BookAddLine(const Move* moves, int n) {
     for (int i = made - 1; i >= 0; --i) {
         --currentPly;
         UnmakeMove(moves[i], currentPly);
-        if (whole) StoreBookEntry(moves[i]);
+        if (whole) StoreBookMove(moves[i]);
     }
     *historyTop = base;
     return whole;

@@ -74,7 +74,7 @@ void WriteGamePositions(GameRecord& game, OutputFile& out, int maxPly) {
         // position does not allow would corrupt it.
         CheckInfo info;
         ComputeCheckInfo(&info);
-        const int side = pos.sideToMove;
+        const Colour side = pos.sideToMove;
         bool legal = IsGeneratedMove(move, info);
         if (legal) {
             WritePositionLine(game, out, i);

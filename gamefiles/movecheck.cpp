@@ -17,19 +17,19 @@ constexpr int FORWARD[2] = {1, -1};         // row change of a pawn step
 bool IsEmpty(int sq) { return pos.board[sq] == EMPTY; }
 
 // An enemy man other than the king: the only capture targets the generator offers.
-bool IsEnemyTarget(int sq, int side) {
+bool IsEnemyTarget(int sq, Colour side) {
     const int piece = pos.board[sq];
     return piece != EMPTY && SideOf(piece) != side && KindOf(piece) != KING;
 }
 
-bool IsPawnDiagonal(int from, int to, int side) {
+bool IsPawnDiagonal(int from, int to, Colour side) {
     const int columns = ColumnOf(to) - ColumnOf(from);
     return RowOf(to) - RowOf(from) == FORWARD[side] && (columns == 1 || columns == -1);
 }
 
-bool IsPawnStep(int from, int to, int side) { return to - from == 8 * FORWARD[side]; }
+bool IsPawnStep(int from, int to, Colour side) { return to - from == 8 * FORWARD[side]; }
 
-Bitboard PieceReach(int kind, int from, int side) {
+Bitboard PieceReach(int kind, int from, Colour side) {
     switch (kind) {
     case KNIGHT: return knightAttacks[from];
     case BISHOP: return BishopAttacks(from);
@@ -37,12 +37,12 @@ Bitboard PieceReach(int kind, int from, int side) {
     case QUEEN: return QueenAttacks(from);
     default: {  // the king keeps off the squares next to the enemy king
         const int enemyKing = pos.kingSq[side ^ 1];
-        return kingAttacks[from] & (enemyKing < 64 ? ~kingAttacks[enemyKing] : ~Bitboard{0});
+        return kingAttacks[from] & (HasKing(enemyKing) ? ~kingAttacks[enemyKing] : ~Bitboard{0});
     }
     }
 }
 
-bool CastlingListed(Move move, int side) {
+bool CastlingListed(Move move, Colour side) {
     const int kind = KindOfMove(move);
     const bool isShort = kind == KIND_CASTLE_WHITE_SHORT || kind == KIND_CASTLE_BLACK_SHORT;
     const bool isWhite = kind == KIND_CASTLE_WHITE_SHORT || kind == KIND_CASTLE_WHITE_LONG;
@@ -57,7 +57,7 @@ bool CastlingListed(Move move, int side) {
     return IsEmpty(e - 1) && IsEmpty(e - 2) && IsEmpty(e - 3) && pos.board[e - 4] == rook;
 }
 
-bool PawnMoveListed(int from, int to, int kind, int side) {
+bool PawnMoveListed(int from, int to, int kind, Colour side) {
     const bool lastRank = RowOf(to) == PROMOTION_ROW[side];
     switch (kind) {
     case KIND_QUIET:
@@ -67,7 +67,7 @@ bool PawnMoveListed(int from, int to, int kind, int side) {
     case KIND_CAPTURE: return !lastRank && IsPawnDiagonal(from, to, side) && IsEnemyTarget(to, side);
     case KIND_EN_PASSANT:
         return pos.epSquare != 0 && to == pos.epSquare && RowOf(to) == EN_PASSANT_ROW[side] &&
-               IsPawnDiagonal(from, to, side) && pos.board[to - 8 * FORWARD[side]] == CodeOf(PAWN, side ^ 1);
+               IsPawnDiagonal(from, to, side) && pos.board[to - 8 * FORWARD[side]] == CodeOf(PAWN, Opponent(side));
     case KIND_PROMO_QUEEN: case KIND_PROMO_KNIGHT: case KIND_PROMO_ROOK: case KIND_PROMO_BISHOP:
         return lastRank && IsPawnStep(from, to, side) && IsEmpty(to);
     case KIND_CAPTURE_PROMO_QUEEN: case KIND_CAPTURE_PROMO_KNIGHT:
@@ -80,7 +80,7 @@ bool PawnMoveListed(int from, int to, int kind, int side) {
 }  // namespace
 
 bool InFullMoveList(Move move) {
-    const int side = pos.sideToMove;
+    const Colour side = pos.sideToMove;
     const int kind = KindOfMove(move);
     if (kind >= KIND_CASTLE_BLACK_SHORT) return CastlingListed(move, side);
     const int from = FromOf(move), to = ToOf(move);
@@ -100,7 +100,7 @@ bool InFullMoveList(Move move) {
 bool IsGeneratedMove(Move move, const CheckInfo& info) {
     if (!info.checkers) return InFullMoveList(move);
     ScoredMove list[256];
-    const ScoredMove* end = GenerateEvasions[pos.sideToMove](list, &info);
+    const ScoredMove* end = GenerateNodeMoves(list, &info);
     for (const ScoredMove* entry = list; entry < end; ++entry)
         if (entry->move == move) return true;
     return false;

@@ -432,7 +432,7 @@ uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream) {
         }
         pendingEcho.append(game.sanText, static_cast<size_t>(length));
         pendingEcho += ' ';
-        const int side = pos.sideToMove;
+        const Colour side = pos.sideToMove;
         ComputeCheckInfo(&record.check);
         if (!IsGeneratedMove(move, record.check)) {
             ShowBoard();

@@ -17,8 +17,6 @@ int SquareOf(const char* text) {
     return (text[0] - 'a') + 8 * ('8' - text[1]);
 }
 
-Bitboard BitOf(int sq) { return Bitboard{1} << (63 - sq); }
-
 Bitboard FileMask(int file) {
     Bitboard mask = 0;
     for (int row = 0; row < 8; ++row) mask |= BitOf(row * 8 + file);
@@ -83,12 +81,12 @@ Move LongCastle() {
 // Several pieces of the named kind reach the square: keep the one whose move
 // does not leave its own king attacked; two such pieces make the text ambiguous.
 Move ChooseCandidate(Bitboard candidates, int to, int kind) {
-    const int side = pos.sideToMove;
+    const Colour side = pos.sideToMove;
     PlyRecord record{};
     SaveSnapshot(&record);
     Move found = MOVE_NONE;
     while (candidates) {
-        const int from = FirstSquare(candidates);
+        const Square from = FirstSquare(candidates);
         candidates &= candidates - 1;
         const Move move = BuildMove(from, to, kind);
         if (!IsPseudoLegal(move)) continue;
@@ -169,7 +167,7 @@ int CapturePromotionKindOf(char letter) {
 }
 
 Move ResolveSanSource(const char* text, int to, Bitboard mask) {
-    const int side = pos.sideToMove;
+    const Colour side = pos.sideToMove;
     int kind = pos.board[to] != EMPTY ? KIND_CAPTURE : KIND_QUIET;
     Bitboard candidates;
     switch (text[0]) {
@@ -178,7 +176,7 @@ Move ResolveSanSource(const char* text, int to, Bitboard mask) {
     case 'R': candidates = RookAttacks(to) & pos.pieceBB[CodeOf(ROOK, side)] & mask; break;
     case 'Q': candidates = QueenAttacks(to) & pos.pieceBB[CodeOf(QUEEN, side)] & mask; break;
     case 'K':
-        if (pos.kingSq[side] == SQ_NONE) return MOVE_NONE;
+        if (!HasKing(pos.kingSq[side])) return MOVE_NONE;
         return BuildMove(pos.kingSq[side], to, kind);
     default: {
         if (!IsFile(text[0])) return MOVE_NONE;

@@ -16,7 +16,7 @@ constexpr Bitboard RANK_3 = 0x0000000000FF0000ULL;
 constexpr Bitboard RANK_1 = 0x00000000000000FFULL;
 
 // Pawn geometry of one colour. Deltas are from-square minus to-square.
-template <int Side> struct PawnGeometry;
+template <Colour Side> struct PawnGeometry;
 
 template <> struct PawnGeometry<WHITE> {
     static constexpr int PUSH = 8;
@@ -48,25 +48,30 @@ inline ScoredMove* Emit(ScoredMove* list, int from, int to, int kind, int score)
     return list + 1;
 }
 
-// The four promotion entries in their fixed order queen, knight, rook,
-// bishop; base is the victim's value for a capture, 0 for a push.
+// The four promotion entries; base is the victim's value for a capture, 0
+// for a push.
 inline ScoredMove* EmitPromotions(ScoredMove* list, int from, int to, bool capture, int base) {
     const int kind = capture ? KIND_CAPTURE_PROMO_QUEEN : KIND_PROMO_QUEEN;
-    list = Emit(list, from, to, kind, base - 9401);
-    list = Emit(list, from, to, kind + 1, base - 30005);
-    list = Emit(list, from, to, kind + 2, base - 30025);
-    return Emit(list, from, to, kind + 3, base - 30050);
+    for (int i = 0; i < 4; ++i) list = Emit(list, from, to, kind + i, base + ORDER_PROMOTION[i]);
+    return list;
 }
 
+// Score of a capture that needs no exchange evaluation.
+constexpr int PlainCaptureScore(int victimValue, int moverValue) {
+    return victimValue - moverValue + ORDER_GOOD_CAPTURE;
+}
+// Score of a quiet move that blocks a check.
+constexpr int BlockScore(int moverValue) { return ORDER_QUIET - moverValue; }
+
 // Square bit of a side's king, empty when the side has none.
-inline Bitboard KingBit(int side) {
+inline Bitboard KingBit(Colour side) {
     const int k = pos.kingSq[side];
-    return k < 64 ? squareBit[k] : 0;
+    return HasKing(k) ? squareBit[k] : 0;
 }
 // Squares next to a side's king, empty when the side has none.
-inline Bitboard KingZone(int side) {
+inline Bitboard KingZone(Colour side) {
     const int k = pos.kingSq[side];
-    return k < 64 ? kingAttacks[k] : 0;
+    return HasKing(k) ? kingAttacks[k] : 0;
 }
 
 inline Bitboard RookSliders() {
@@ -79,10 +84,10 @@ inline Bitboard DiagonalSliders() {
 // Capture rule of a knight, bishop, rook, queen or king worth Worth: the
 // exchange is evaluated only when the victim is clearly cheaper.
 template <int Worth>
-inline int CaptureScore(int piece, int from, int to, Bitboard rookSliders, Bitboard diagonalSliders) {
+inline int CaptureScore(PieceCode piece, Square from, Square to, Bitboard rookSliders, Bitboard diagonalSliders) {
     const int victim = pieceValue[pos.board[to]];
-    if (victim < Worth - 50) return StaticExchange(piece, from, to, rookSliders, diagonalSliders);
-    return victim - Worth - 9500;
+    if (victim < Worth - EXCHANGE_MARGIN) return StaticExchange(piece, from, to, rookSliders, diagonalSliders);
+    return PlainCaptureScore(victim, Worth);
 }
 
 }  // namespace movegen

@@ -3,14 +3,15 @@
 #include "movegen/evasions.h"
 
 #include "movegen/emit.h"
+#include "movegen/generate.h"
 
 using namespace movegen;
 
 void ComputeCheckInfo(CheckInfo* info) {
-    const int side = pos.sideToMove, enemy = side ^ 1;
+    const Colour side = pos.sideToMove, enemy = Opponent(side);
     const int k = pos.kingSq[side];
     info->checkers = 0;
-    if (k >= 64) return;  // a side without a king is never in check
+    if (!HasKing(k)) return;  // a side without a king is never in check
     const Bitboard rookLike = pos.pieceBB[CodeOf(ROOK, enemy)] | pos.pieceBB[CodeOf(QUEEN, enemy)];
     const Bitboard diagonalLike = pos.pieceBB[CodeOf(BISHOP, enemy)] | pos.pieceBB[CodeOf(QUEEN, enemy)];
     Bitboard checkers = 0;
@@ -35,47 +36,47 @@ void ComputeCheckInfo(CheckInfo* info) {
 
 namespace {
 
-template <int Kind> inline Bitboard SliderAttacks(int sq) {
+template <PieceKind Kind> inline Bitboard SliderAttacks(int sq) {
     if constexpr (Kind == BISHOP) return BishopAttacks(sq);
     else if constexpr (Kind == ROOK) return RookAttacks(sq);
     else return QueenAttacks(sq);
 }
-template <int Kind> inline Bitboard EmptyRays(int sq) {
+template <PieceKind Kind> inline Bitboard EmptyRays(int sq) {
     if constexpr (Kind == BISHOP) return bishopRays[sq];
     else if constexpr (Kind == ROOK) return rookRays[sq];
     else return queenRays[sq];
 }
 
 // A slider kind's captures of the checker on q and its interpositions.
-template <int Side, int Kind, int CaptureScore, int BlockScore>
+template <Colour Side, PieceKind Kind>
 ScoredMove* SliderEvasions(ScoredMove* list, int q, Bitboard block) {
     const Bitboard pieces = pos.pieceBB[CodeOf(Kind, Side)];
     if (pieces & EmptyRays<Kind>(q)) {
         for (Bitboard b = pieces & SliderAttacks<Kind>(q); b; b &= b - 1)
-            list = Emit(list, FirstSquare(b), q, KIND_CAPTURE, pieceValue[pos.board[q]] + CaptureScore);
+            list = Emit(list, FirstSquare(b), q, KIND_CAPTURE, PlainCaptureScore(pieceValue[pos.board[q]], ValueOfKind(Kind)));
     }
     if (block) {
         for (Bitboard p = pieces; p; p &= p - 1) {
-            const int from = FirstSquare(p);
+            const Square from = FirstSquare(p);
             if (!(EmptyRays<Kind>(from) & block)) continue;
             for (Bitboard b = block & SliderAttacks<Kind>(from); b; b &= b - 1)
-                list = Emit(list, from, FirstSquare(b), KIND_QUIET, BlockScore);
+                list = Emit(list, from, FirstSquare(b), KIND_QUIET, BlockScore(ValueOfKind(Kind)));
         }
     }
     return list;
 }
 
-template <int Side>
+template <Colour Side>
 ScoredMove* GenerateEvasionsOf(ScoredMove* list, const CheckInfo* info) {
     using G = PawnGeometry<Side>;
-    constexpr int Them = Side ^ 1;
-    const int k = pos.kingSq[Side];
+    constexpr Colour Them = Opponent(Side);
+    const Square k = ToSquare(pos.kingSq[Side]);
     const Bitboard checkers = info->checkers;
-    if (k >= 64 || !checkers) return list;  // only a side with a king can be in check
+    if (!HasKing(k) || !checkers) return list;  // only a side with a king can be in check
     Bitboard block = 0;
 
     if (!(checkers & (checkers - 1))) {
-        const int q = FirstSquare(checkers);
+        const Square q = FirstSquare(checkers);
         const int checker = pos.board[q];
         const int value = pieceValue[checker];
         if (checker >= W_BISHOP && !(kingAttacks[k] & squareBit[q]))
@@ -91,9 +92,9 @@ ScoredMove* GenerateEvasionsOf(ScoredMove* list, const CheckInfo* info) {
         const int ep = pos.epSquare;
         if (ep != 0 && q == ep + G::PUSH && checker == CodeOf(PAWN, Them) && RowOf(ep) == G::EP_ROW) {
             if (ColumnOf(ep) != 0 && pos.board[ep + firstDelta] == pawn)
-                list = Emit(list, ep + firstDelta, ep, KIND_EN_PASSANT, -9500);
+                list = Emit(list, ep + firstDelta, ep, KIND_EN_PASSANT, PlainCaptureScore(ValueOfKind(PAWN), ValueOfKind(PAWN)));
             if (ColumnOf(ep) != 7 && pos.board[ep + secondDelta] == pawn)
-                list = Emit(list, ep + secondDelta, ep, KIND_EN_PASSANT, -9500);
+                list = Emit(list, ep + secondDelta, ep, KIND_EN_PASSANT, PlainCaptureScore(ValueOfKind(PAWN), ValueOfKind(PAWN)));
         }
 
         const Bitboard pawnCapturers = pos.pieceBB[pawn] & capturers[q];
@@ -103,36 +104,36 @@ ScoredMove* GenerateEvasionsOf(ScoredMove* list, const CheckInfo* info) {
             for (const int from : sources) {
                 if (from < 0 || from > 63 || !(pawnCapturers & squareBit[from])) continue;
                 if (promotes) list = EmitPromotions(list, from, q, true, value);
-                else list = Emit(list, from, q, KIND_CAPTURE, value - 9600);
+                else list = Emit(list, from, q, KIND_CAPTURE, PlainCaptureScore(value, ValueOfKind(PAWN)));
             }
         }
 
         for (Bitboard b = pos.pieceBB[CodeOf(KNIGHT, Side)] & knightAttacks[q]; b; b &= b - 1)
-            list = Emit(list, FirstSquare(b), q, KIND_CAPTURE, value - 9810);
+            list = Emit(list, FirstSquare(b), q, KIND_CAPTURE, PlainCaptureScore(value, ValueOfKind(KNIGHT)));
         if (block) {
             for (Bitboard p = pos.pieceBB[CodeOf(KNIGHT, Side)]; p; p &= p - 1) {
-                const int from = FirstSquare(p);
+                const Square from = FirstSquare(p);
                 for (Bitboard b = block & knightAttacks[from]; b; b &= b - 1)
-                    list = Emit(list, from, FirstSquare(b), KIND_QUIET, -30310);
+                    list = Emit(list, from, FirstSquare(b), KIND_QUIET, BlockScore(ValueOfKind(KNIGHT)));
             }
         }
-        list = SliderEvasions<Side, BISHOP, -9815, -30315>(list, q, block);
-        list = SliderEvasions<Side, ROOK, -10000, -30500>(list, q, block);
-        list = SliderEvasions<Side, QUEEN, -10450, -30950>(list, q, block);
+        list = SliderEvasions<Side, BISHOP>(list, q, block);
+        list = SliderEvasions<Side, ROOK>(list, q, block);
+        list = SliderEvasions<Side, QUEEN>(list, q, block);
 
         if (block) {
             const Bitboard steps = G::Push(pos.pieceBB[pawn]) & ~pos.occupied;
             for (Bitboard b = G::Push(steps & G::DOUBLE_STEP_RANK) & block; b; b &= b - 1) {
-                const int to = FirstSquare(b);
-                list = Emit(list, to + 2 * G::PUSH, to, KIND_QUIET, -30000);
+                const Square to = FirstSquare(b);
+                list = Emit(list, to + 2 * G::PUSH, to, KIND_QUIET, ORDER_QUIET);
             }
             for (Bitboard b = steps & G::PROMOTION_RANK & block; b; b &= b - 1) {
-                const int to = FirstSquare(b);
+                const Square to = FirstSquare(b);
                 list = EmitPromotions(list, to + G::PUSH, to, false, 0);
             }
             for (Bitboard b = steps & ~G::PROMOTION_RANK & block; b; b &= b - 1) {
-                const int to = FirstSquare(b);
-                list = Emit(list, to + G::PUSH, to, KIND_QUIET, -30000);
+                const Square to = FirstSquare(b);
+                list = Emit(list, to + G::PUSH, to, KIND_QUIET, ORDER_QUIET);
             }
         }
     }
@@ -143,14 +144,19 @@ ScoredMove* GenerateEvasionsOf(ScoredMove* list, const CheckInfo* info) {
     if (captures) {
         const Bitboard rs = RookSliders(), ds = DiagonalSliders();
         for (; captures; captures &= captures - 1) {
-            const int to = FirstSquare(captures);
-            list = Emit(list, k, to, KIND_CAPTURE, CaptureScore<2000>(CodeOf(KING, Side), k, to, rs, ds));
+            const Square to = FirstSquare(captures);
+            list = Emit(list, k, to, KIND_CAPTURE, CaptureScore<ValueOfKind(KING)>(CodeOf(KING, Side), k, to, rs, ds));
         }
     }
-    for (Bitboard b = targets & ~pos.occupied; b; b &= b - 1) list = Emit(list, k, FirstSquare(b), KIND_QUIET, -30000);
+    for (Bitboard b = targets & ~pos.occupied; b; b &= b - 1) list = Emit(list, k, FirstSquare(b), KIND_QUIET, ORDER_QUIET);
     return list;
 }
 
 }  // namespace
 
 const EvasionFn GenerateEvasions[2] = {GenerateEvasionsOf<BLACK>, GenerateEvasionsOf<WHITE>};
+
+ScoredMove* GenerateNodeMoves(ScoredMove* list, const CheckInfo* info) {
+    const Colour side = pos.sideToMove;
+    return info->checkers ? GenerateEvasions[side](list, info) : GenerateMoves[side](list);
+}

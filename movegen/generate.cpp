@@ -11,7 +11,7 @@ namespace {
 
 // Pawn captures in one direction: en passant, captures with promotion, then
 // the other captures. Shared by both generators.
-template <int Side, int Delta>
+template <Colour Side, int Delta>
 ScoredMove* PawnCaptures(ScoredMove* list, Bitboard targets, Bitboard enemy) {
     using G = PawnGeometry<Side>;
     if (!targets) return list;
@@ -19,20 +19,20 @@ ScoredMove* PawnCaptures(ScoredMove* list, Bitboard targets, Bitboard enemy) {
     // A set-up may leave an en-passant square that no double step produced;
     // only a real one, with the enemy pawn behind it, is offered.
     if (ep != 0 && (targets & squareBit[ep]) && RowOf(ep) == G::EP_ROW &&
-        pos.board[ep + G::PUSH] == CodeOf(PAWN, Side ^ 1))
-        list = Emit(list, ep + Delta, ep, KIND_EN_PASSANT, -9500);
+        pos.board[ep + G::PUSH] == CodeOf(PAWN, Opponent(Side)))
+        list = Emit(list, ep + Delta, ep, KIND_EN_PASSANT, PlainCaptureScore(ValueOfKind(PAWN), ValueOfKind(PAWN)));
     for (Bitboard b = targets & enemy & G::PROMOTION_RANK; b; b &= b - 1) {
-        const int to = FirstSquare(b);
+        const Square to = FirstSquare(b);
         list = EmitPromotions(list, to + Delta, to, true, pieceValue[pos.board[to]]);
     }
     for (Bitboard b = targets & enemy & ~G::PROMOTION_RANK; b; b &= b - 1) {
-        const int to = FirstSquare(b);
-        list = Emit(list, to + Delta, to, KIND_CAPTURE, pieceValue[pos.board[to]] - 9600);
+        const Square to = FirstSquare(b);
+        list = Emit(list, to + Delta, to, KIND_CAPTURE, PlainCaptureScore(pieceValue[pos.board[to]], ValueOfKind(PAWN)));
     }
     return list;
 }
 
-template <int Side>
+template <Colour Side>
 ScoredMove* BothPawnCaptures(ScoredMove* list, Bitboard enemy) {
     using G = PawnGeometry<Side>;
     const Bitboard pawns = pos.pieceBB[CodeOf(PAWN, Side)];
@@ -41,7 +41,7 @@ ScoredMove* BothPawnCaptures(ScoredMove* list, Bitboard enemy) {
 }
 
 // Attacks of one piece kind from a square with the current occupancy.
-template <int Kind> inline Bitboard AttacksFrom(int sq) {
+template <PieceKind Kind> inline Bitboard AttacksFrom(int sq) {
     if constexpr (Kind == KNIGHT) return knightAttacks[sq];
     else if constexpr (Kind == BISHOP) return BishopAttacks(sq);
     else if constexpr (Kind == ROOK) return RookAttacks(sq);
@@ -49,33 +49,29 @@ template <int Kind> inline Bitboard AttacksFrom(int sq) {
     else return kingAttacks[sq];
 }
 
-constexpr int WorthOf(int kind) {
-    return kind == KNIGHT ? 310 : kind == BISHOP ? 315 : kind == ROOK ? 500 : kind == QUEEN ? 950 : 2000;
-}
-
 // Captures of one piece from one square; with Filter only those scoring at
-// least -10000 (the capture generator drops losing and even exchanges).
-template <int Side, int Kind, bool Filter>
-inline ScoredMove* PieceCaptures(ScoredMove* list, int from, Bitboard captures, Bitboard rs, Bitboard ds) {
-    constexpr int piece = CodeOf(Kind, Side);
+// least ORDER_HISTORY_STAGE (the capture generator drops losing and even exchanges).
+template <Colour Side, PieceKind Kind, bool Filter>
+inline ScoredMove* PieceCaptures(ScoredMove* list, Square from, Bitboard captures, Bitboard rs, Bitboard ds) {
+    constexpr PieceCode piece = CodeOf(Kind, Side);
     for (; captures; captures &= captures - 1) {
-        const int to = FirstSquare(captures);
-        const int score = CaptureScore<WorthOf(Kind)>(piece, from, to, rs, ds);
-        if (!Filter || static_cast<int16_t>(score) >= -10000) list = Emit(list, from, to, KIND_CAPTURE, score);
+        const Square to = FirstSquare(captures);
+        const int score = CaptureScore<ValueOfKind(Kind)>(piece, from, to, rs, ds);
+        if (!Filter || static_cast<int16_t>(score) >= ORDER_HISTORY_STAGE) list = Emit(list, from, to, KIND_CAPTURE, score);
     }
     return list;
 }
 
 inline ScoredMove* QuietMoves(ScoredMove* list, int from, Bitboard targets) {
-    for (; targets; targets &= targets - 1) list = Emit(list, from, FirstSquare(targets), KIND_QUIET, -30000);
+    for (; targets; targets &= targets - 1) list = Emit(list, from, FirstSquare(targets), KIND_QUIET, ORDER_QUIET);
     return list;
 }
 
 // Every piece of one kind: its captures, then (full generator) its quiet moves.
-template <int Side, int Kind, bool CapturesOnly>
+template <Colour Side, PieceKind Kind, bool CapturesOnly>
 ScoredMove* PieceMoves(ScoredMove* list, Bitboard own, Bitboard enemy, Bitboard rs, Bitboard ds) {
     for (Bitboard pieces = pos.pieceBB[CodeOf(Kind, Side)]; pieces; pieces &= pieces - 1) {
-        const int from = FirstSquare(pieces);
+        const Square from = FirstSquare(pieces);
         const Bitboard targets = AttacksFrom<Kind>(from) & ~own;
         list = PieceCaptures<Side, Kind, CapturesOnly>(list, from, targets & enemy, rs, ds);
         if (!CapturesOnly) list = QuietMoves(list, from, targets & ~pos.occupied);
@@ -83,17 +79,17 @@ ScoredMove* PieceMoves(ScoredMove* list, Bitboard own, Bitboard enemy, Bitboard 
     return list;
 }
 
-template <int Side, bool CapturesOnly>
+template <Colour Side, bool CapturesOnly>
 ScoredMove* KingMoves(ScoredMove* list, Bitboard own, Bitboard enemy, Bitboard rs, Bitboard ds) {
-    const int from = pos.kingSq[Side];
-    if (from >= 64) return list;
-    const Bitboard targets = kingAttacks[from] & ~KingZone(Side ^ 1) & ~own;
+    const Square from = ToSquare(pos.kingSq[Side]);
+    if (!HasKing(from)) return list;
+    const Bitboard targets = kingAttacks[from] & ~KingZone(Opponent(Side)) & ~own;
     list = PieceCaptures<Side, KING, CapturesOnly>(list, from, targets & enemy, rs, ds);
     if (!CapturesOnly) list = QuietMoves(list, from, targets & ~pos.occupied);
     return list;
 }
 
-template <int Side>
+template <Colour Side>
 ScoredMove* Castling(ScoredMove* list) {
     const unsigned rights = pos.castleRights;
     if (!rights) return list;
@@ -106,19 +102,19 @@ ScoredMove* Castling(ScoredMove* list) {
     constexpr unsigned longRight = Side == WHITE ? CASTLE_WHITE_LONG : CASTLE_BLACK_LONG;
     const PieceCode* b = pos.board;
     if ((rights & shortRight) && b[e + 1] == EMPTY && b[e + 2] == EMPTY && b[e + 3] == rook)
-        list = Emit(list, e, e + 2, Side == WHITE ? KIND_CASTLE_WHITE_SHORT : KIND_CASTLE_BLACK_SHORT, -29000);
+        list = Emit(list, e, e + 2, Side == WHITE ? KIND_CASTLE_WHITE_SHORT : KIND_CASTLE_BLACK_SHORT, ORDER_SHORT_CASTLING);
     if ((rights & longRight) && b[e - 1] == EMPTY && b[e - 2] == EMPTY && b[e - 3] == EMPTY && b[e - 4] == rook)
-        list = Emit(list, e, e - 2, Side == WHITE ? KIND_CASTLE_WHITE_LONG : KIND_CASTLE_BLACK_LONG, -29500);
+        list = Emit(list, e, e - 2, Side == WHITE ? KIND_CASTLE_WHITE_LONG : KIND_CASTLE_BLACK_LONG, ORDER_LONG_CASTLING);
     return list;
 }
 
-template <int Side>
+template <Colour Side>
 ScoredMove* GenerateMovesOf(ScoredMove* list) {
     using G = PawnGeometry<Side>;
     const Bitboard rs = RookSliders(), ds = DiagonalSliders();
     const Bitboard own = pos.colourBB[Side];
     // The enemy king is never a target: only a broken set-up could offer it.
-    const Bitboard enemy = pos.colourBB[Side ^ 1] & ~KingBit(Side ^ 1);
+    const Bitboard enemy = pos.colourBB[Opponent(Side)] & ~KingBit(Opponent(Side));
 
     list = BothPawnCaptures<Side>(list, enemy);
     list = PieceMoves<Side, KNIGHT, false>(list, own, enemy, rs, ds);
@@ -129,35 +125,35 @@ ScoredMove* GenerateMovesOf(ScoredMove* list) {
     const Bitboard empty = ~pos.occupied;
     const Bitboard steps = G::Push(pos.pieceBB[CodeOf(PAWN, Side)]) & empty;
     for (Bitboard b = steps & G::PROMOTION_RANK; b; b &= b - 1) {
-        const int to = FirstSquare(b);
+        const Square to = FirstSquare(b);
         list = EmitPromotions(list, to + G::PUSH, to, false, 0);
     }
     for (Bitboard b = G::Push(steps & G::DOUBLE_STEP_RANK) & empty; b; b &= b - 1) {
-        const int to = FirstSquare(b);
-        list = Emit(list, to + 2 * G::PUSH, to, KIND_QUIET, -30000);
+        const Square to = FirstSquare(b);
+        list = Emit(list, to + 2 * G::PUSH, to, KIND_QUIET, ORDER_QUIET);
     }
     for (Bitboard b = steps & ~G::PROMOTION_RANK; b; b &= b - 1) {
-        const int to = FirstSquare(b);
-        list = Emit(list, to + G::PUSH, to, KIND_QUIET, -30000);
+        const Square to = FirstSquare(b);
+        list = Emit(list, to + G::PUSH, to, KIND_QUIET, ORDER_QUIET);
     }
 
     list = KingMoves<Side, false>(list, own, enemy, rs, ds);
     return Castling<Side>(list);
 }
 
-template <int Side>
+template <Colour Side>
 ScoredMove* GenerateCapturesOf(ScoredMove* list) {
     using G = PawnGeometry<Side>;
     const Bitboard rs = RookSliders(), ds = DiagonalSliders();
     const Bitboard own = pos.colourBB[Side];
-    const Bitboard enemy = pos.colourBB[Side ^ 1] & ~KingBit(Side ^ 1);
+    const Bitboard enemy = pos.colourBB[Opponent(Side)] & ~KingBit(Opponent(Side));
 
     list = BothPawnCaptures<Side>(list, enemy);
-    constexpr int pawn = CodeOf(PAWN, Side);
+    constexpr PieceCode pawn = CodeOf(PAWN, Side);
     for (Bitboard b = G::Push(pos.pieceBB[pawn]) & ~pos.occupied & G::PROMOTION_RANK; b; b &= b - 1) {
-        const int to = FirstSquare(b);
-        const int16_t score = StaticExchange(pawn, to + G::PUSH, to, rs, ds);
-        if (score >= -10000) list = Emit(list, to + G::PUSH, to, KIND_PROMO_QUEEN, score);
+        const Square to = FirstSquare(b);
+        const int16_t score = StaticExchange(pawn, ToSquare(to + G::PUSH), to, rs, ds);
+        if (score >= ORDER_HISTORY_STAGE) list = Emit(list, to + G::PUSH, to, KIND_PROMO_QUEEN, score);
     }
     list = PieceMoves<Side, KNIGHT, true>(list, own, enemy, rs, ds);
     list = PieceMoves<Side, BISHOP, true>(list, own, enemy, rs, ds);

@@ -15,9 +15,9 @@ using namespace movegen;
 namespace {
 
 // True when an enemy of side (not its king) attacks sq with the current occupancy.
-template <int Side>
+template <Colour Side>
 inline bool SquareAttacked(int sq) {
-    constexpr int enemy = Side ^ 1;
+    constexpr Colour enemy = Opponent(Side);
     if (pos.pieceBB[CodeOf(KNIGHT, enemy)] & knightAttacks[sq]) return true;
     if (pos.pieceBB[CodeOf(PAWN, enemy)] & PawnAttacksOf<Side>()[sq]) return true;
     const Bitboard rookLike = pos.pieceBB[CodeOf(ROOK, enemy)] | pos.pieceBB[CodeOf(QUEEN, enemy)];
@@ -32,7 +32,7 @@ inline bool SquareAttacked(int sq) {
 // Squares next to each castling path, where the enemy king may not stand.
 constexpr Bitboard Squares(std::initializer_list<int> squares) {
     Bitboard b = 0;
-    for (int s : squares) b |= Bitboard{1} << (63 - s);
+    for (int s : squares) b |= BitOf(s);
     return b;
 }
 constexpr Bitboard NEAR_WHITE_SHORT = Squares({SQ_E1, SQ_F1, SQ_G1, SQ_H1, SQ_E2, SQ_F2, SQ_G2, SQ_H2});
@@ -42,7 +42,7 @@ constexpr Bitboard NEAR_BLACK_LONG = Squares({SQ_B8, SQ_C8, SQ_D8, SQ_B7, SQ_C7,
 
 // Called with the castling move already made: the king's start and the square
 // it passed over must be safe, and the enemy king must not be next to the path.
-template <int Side>
+template <Colour Side>
 bool CastlingPathAttackedOf(Move move) {
     constexpr int e = Side == WHITE ? SQ_E1 : SQ_E8;
     const bool isShort = KindOfMove(move) == (Side == WHITE ? KIND_CASTLE_WHITE_SHORT : KIND_CASTLE_BLACK_SHORT);
@@ -50,13 +50,13 @@ bool CastlingPathAttackedOf(Move move) {
     if (SquareAttacked<Side>(isShort ? e + 1 : e - 1)) return true;
     const Bitboard nearPath = Side == WHITE ? (isShort ? NEAR_WHITE_SHORT : NEAR_WHITE_LONG)
                                             : (isShort ? NEAR_BLACK_SHORT : NEAR_BLACK_LONG);
-    return KingBit(Side ^ 1) & nearPath;
+    return KingBit(Opponent(Side)) & nearPath;
 }
 
-template <int Side>
+template <Colour Side>
 bool KingAttackedAfterMoveOf(Move move) {
     const int k = pos.kingSq[Side];
-    if (k >= 64) return false;  // a side without a king is never in check
+    if (!HasKing(k)) return false;  // a side without a king is never in check
     if (SquareAttacked<Side>(k)) return true;
     return IsCastling(move) && CastlingPathAttackedOf<Side>(move);
 }
@@ -65,14 +65,14 @@ bool KingAttackedAfterMoveOf(Move move) {
 
 const CastlingPathFn CastlingPathAttacked[2] = {CastlingPathAttackedOf<BLACK>, CastlingPathAttackedOf<WHITE>};
 
-bool KingAttackedAfterMove(Move move, int side) {
+bool KingAttackedAfterMove(Move move, Colour side) {
     return side == WHITE ? KingAttackedAfterMoveOf<WHITE>(move) : KingAttackedAfterMoveOf<BLACK>(move);
 }
 
 bool IsPseudoLegal(Move move) {
     const int from = FromOf(move), to = ToOf(move), kind = KindOfMove(move);
     const int piece = pos.board[from];
-    const int side = pos.sideToMove;
+    const Colour side = pos.sideToMove;
     if (piece == EMPTY || SideOf(piece) != side) return false;
     if (kind != KIND_QUIET && kind != KIND_CAPTURE) return false;
     Bitboard reach;
@@ -90,15 +90,15 @@ bool IsPseudoLegal(Move move) {
     if (!(reach & squareBit[to])) return false;
     if (kind == KIND_QUIET) return pos.board[to] == EMPTY;
     // Capturing a king is never a move.
-    return (pos.colourBB[side ^ 1] & ~KingBit(side ^ 1) & squareBit[to]) != 0;
+    return (pos.colourBB[Opponent(side)] & ~KingBit(Opponent(side)) & squareBit[to]) != 0;
 }
 
 int GenerateLegalMoves(Move* out) {
     ScoredMove list[512];
     CheckInfo info;
     ComputeCheckInfo(&info);
-    const int side = pos.sideToMove;
-    ScoredMove* end = info.checkers ? GenerateEvasions[side](list, &info) : GenerateMoves[side](list);
+    const Colour side = pos.sideToMove;
+    ScoredMove* end = GenerateNodeMoves(list, &info);
     // A record of its own, so that a caller's snapshot in currentPly survives.
     PlyRecord record;
     SaveSnapshot(&record);

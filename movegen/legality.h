@@ -4,7 +4,7 @@
 #include "board/types.h"
 
 // True when the king of side is attacked, or move castles through an attacked square.
-bool KingAttackedAfterMove(Move move, int side);
+bool KingAttackedAfterMove(Move move, Colour side);
 using CastlingPathFn = bool (*)(Move move);
 extern const CastlingPathFn CastlingPathAttacked[2];
 // True when move is a pseudo-legal knight, bishop, rook, queen or king move

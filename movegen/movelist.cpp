@@ -9,13 +9,13 @@
 
 namespace {
 
-inline int Pst(int piece, int sq) { return PstValue(piece, sq, pos.totalMaterial); }
+inline int Pst(PieceCode piece, Square sq) { return PstValue(piece, sq, pos.totalMaterial); }
 
 // The square bit of a side's king when it stands next to sq; a side without
 // a king contributes nothing.
-inline Bitboard KingNextTo(int side, int sq) {
+inline Bitboard KingNextTo(Colour side, int sq) {
     const int k = pos.kingSq[side];
-    return k < 64 ? squareBit[k] & kingAttacks[sq] : 0;
+    return HasKing(k) ? squareBit[k] & kingAttacks[sq] : 0;
 }
 
 // Sliders of a set that stand behind from as seen from to: members of both
@@ -31,9 +31,9 @@ inline Bitboard RookXray(int from, int to, Bitboard rookSliders) {
 
 }  // namespace
 
-int16_t StaticExchange(int piece, int from, int to, Bitboard rookSliders, Bitboard diagonalSliders) {
-    const int mover = pos.sideToMove;
-    const int victim = pos.board[to];
+int16_t StaticExchange(PieceCode piece, Square from, Square to, Bitboard rookSliders, Bitboard diagonalSliders) {
+    const Colour mover = pos.sideToMove;
+    const PieceCode victim = pos.board[to];
     int gain[40];
     gain[0] = pieceValue[victim];
     int positional = -Pst(piece, from);
@@ -51,10 +51,10 @@ int16_t StaticExchange(int piece, int from, int to, Bitboard rookSliders, Bitboa
     switch (KindOf(piece)) {
     case PAWN:
         if (piece == W_PAWN && to < 8) {
-            gain[0] += 800;
+            gain[0] += PROMOTION_GAIN;
             piece = W_QUEEN;
         } else if (piece == B_PAWN && to > 55) {
-            gain[0] += 800;
+            gain[0] += PROMOTION_GAIN;
             piece = B_QUEEN;
         }
         [[fallthrough]];
@@ -69,19 +69,21 @@ int16_t StaticExchange(int piece, int from, int to, Bitboard rookSliders, Bitboa
     case QUEEN: {
         rookSliders &= ~squareBit[from];
         diagonalSliders &= ~squareBit[from];
-        const Bitboard found = RookXray(from, to, rookSliders);
-        attackers |= found ? found : DiagonalXray(from, to, diagonalSliders);
+        // The diagonal is looked at only when the rook lines add no new
+        // attacker; a piece found there that already attacks counts as none.
+        const Bitboard added = RookXray(from, to, rookSliders) & ~attackers;
+        attackers |= added ? added : DiagonalXray(from, to, diagonalSliders);
         break;
     }
     case KING:
-        if (attackers & pos.colourBB[mover ^ 1]) return -32767;
+        if (attackers & pos.colourBB[Opponent(mover)]) return ORDER_KING_INTO_ATTACK;
         break;
     default:  // knight
         break;
     }
     positional += Pst(piece, to);
 
-    int side = mover ^ 1;
+    Colour side = Opponent(mover);
     int d = 1;
     if (attackers & pos.colourBB[side]) {
         rookSliders &= ~attackers;
@@ -113,11 +115,11 @@ int16_t StaticExchange(int piece, int from, int to, Bitboard rookSliders, Bitboa
             gain[d] = pieceValue[current] - gain[d - 1];
             current = attacker;
 
-            if (gain[d] - pieceValue[attacker] > 50) {
-                if (side != mover) return static_cast<int16_t>((pieceValue[attacker] >> 1) - gain[d] + positional - 30000);
-                if (gain[0] == 0) return static_cast<int16_t>(positional - 29985);
+            if (gain[d] - pieceValue[attacker] > EXCHANGE_MARGIN) {
+                if (side != mover) return static_cast<int16_t>((pieceValue[attacker] >> 1) - gain[d] + positional + ORDER_LOSING_CAPTURE);
+                if (gain[0] == 0) return static_cast<int16_t>(positional + ORDER_EVEN_EXCHANGE);
                 if (victim) positional += Pst(victim, to);
-                return static_cast<int16_t>(gain[d - 2] + positional - 9500);
+                return static_cast<int16_t>(gain[d - 2] + positional + ORDER_GOOD_CAPTURE);
             }
 
             switch (KindOf(attacker)) {
@@ -156,7 +158,7 @@ int16_t StaticExchange(int piece, int from, int to, Bitboard rookSliders, Bitboa
                 break;
             }
 
-            side ^= 1;
+            side = Opponent(side);
             ++d;
             if (!(attackers & pos.colourBB[side])) break;
         }
@@ -164,10 +166,10 @@ int16_t StaticExchange(int piece, int from, int to, Bitboard rookSliders, Bitboa
             if (gain[i - 1] > -gain[i]) gain[i - 1] = -gain[i];
     }
 
-    if (gain[0] > -50) {
-        if (gain[0] == 0) return static_cast<int16_t>(positional - 29985);
+    if (gain[0] > -EXCHANGE_MARGIN) {
+        if (gain[0] == 0) return static_cast<int16_t>(positional + ORDER_EVEN_EXCHANGE);
         if (victim) positional += Pst(victim, to);
-        return static_cast<int16_t>(positional + gain[0] - 9500);
+        return static_cast<int16_t>(positional + gain[0] + ORDER_GOOD_CAPTURE);
     }
-    return static_cast<int16_t>(positional + gain[0] - 30000);
+    return static_cast<int16_t>(positional + gain[0] + ORDER_LOSING_CAPTURE);
 }

@@ -20,15 +20,15 @@ void MakeNullMove(PlyRecord* record) {
         pos.pawnKey ^= static_cast<uint32_t>(key);
         pos.epSquare = 0;
     }
-    record->materialChange = static_cast<int8_t>(pos.kingSq[pos.sideToMove ^ 1]);
+    record->materialChange = static_cast<int8_t>(pos.kingSq[Opponent(pos.sideToMove)]);
     record->castleSnapshot = pos.castleRights;
     entry->key = pos.hashKey;
-    pos.sideToMove ^= 1;
+    pos.sideToMove = Opponent(pos.sideToMove);
 }
 
 void UnmakeNullMove(PlyRecord* record) {
-    pos.sideToMove ^= 1;
-    pos.kingSq[pos.sideToMove ^ 1] = static_cast<uint8_t>(record->materialChange);
+    pos.sideToMove = Opponent(pos.sideToMove);
+    pos.kingSq[Opponent(pos.sideToMove)] = static_cast<uint8_t>(record->materialChange);
     pos.castleRights = record->castleSnapshot;
     pos.epSquare = record->epSnapshot;
     pos.hashKey = record->keySnapshot;

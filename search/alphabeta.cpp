@@ -6,14 +6,13 @@
 
 #include <utility>
 
-#include "board/keys.h"
-#include "board/makemove.h"
 #include "eval/evaluate.h"
 #include "movegen/evasions.h"
-#include "movegen/generate.h"
-#include "movegen/legality.h"
+#include "movegen/movelist.h"
 #include "movegen/nullmove.h"
-#include "search/hashtable.h"
+#include "search/node.h"
+
+using namespace search;
 
 uint32_t nodeCount = 0;
 int32_t checkCount[2] = {0, 0};
@@ -25,17 +24,20 @@ namespace {
 // have more pseudo-legal entries, so the margin is generous.
 constexpr int NODE_LIST_ROOM = 512;
 
-constexpr int16_t HASH_MOVE_MARK = 30000;
-constexpr int16_t KILLER1_MARK = -9998;
-constexpr int16_t KILLER2_MARK = -9999;
-// Entries scored below this are quiet moves, losing captures, interpositions
-// and minor promotions: they are ordered by the history counters instead.
-constexpr int HISTORY_STAGE_SCORE = -10000;
+// Keeps a quiet-stage entry's ordering score positive inside its history key.
+constexpr int HISTORY_KEY_OFFSET = 33000;
 
-bool IsQuietOrCastling(Move move) {
-    const int kind = KindOfMove(move);
-    return kind == KIND_QUIET || kind >= KIND_CASTLE_BLACK_SHORT;
-}
+// Null move: a side with less piece material than this does not pass in a
+// deep node; with at least NULL_MOVE_DEEP_MATERIAL in a deep node it skips
+// three plies instead of two.
+constexpr int NULL_MOVE_MATERIAL = 6;
+constexpr int NULL_MOVE_LOW_MATERIAL_DEPTH = 6;
+constexpr int NULL_MOVE_DEEP_MATERIAL = 9;
+constexpr int NULL_MOVE_DEEP_DEPTH = 7;
+
+constexpr int IID_REDUCTION = 2;
+// Children of deeper plies go straight to the quiescence search.
+constexpr int LAST_FULL_WIDTH_PLY = 126;
 
 }  // namespace
 
@@ -47,13 +49,13 @@ bool NoRoomForChildren(const ScoredMove* listStart) {
 
 void MarkHashAndKillers(PlyRecord* record, ScoredMove* start, ScoredMove* end) {
     for (ScoredMove* entry = start; entry < end; ++entry) {
-        if (entry->move == record->hashMove) entry->score = HASH_MOVE_MARK;
-        else if (entry->move == record->killer1) entry->score = KILLER1_MARK;
-        else if (entry->move == record->killer2) entry->score = KILLER2_MARK;
+        if (entry->move == record->hashMove) entry->score = ORDER_HASH_MOVE;
+        else if (entry->move == record->killer1) entry->score = ORDER_KILLER1;
+        else if (entry->move == record->killer2) entry->score = ORDER_KILLER2;
     }
 }
 
-void StartPicker(MovePicker& picker, PlyRecord* record, ScoredMove* start, int side) {
+void StartPicker(MovePicker& picker, PlyRecord* record, ScoredMove* start, Colour side) {
     picker.record = record;
     picker.base = start;
     picker.historyStage = false;
@@ -84,7 +86,9 @@ ScoredMove* NextMove(MovePicker& picker) {
     for (ScoredMove* entry = cursor + 1; entry < end; ++entry)
         if (entry->score > best->score) best = entry;
     std::swap(*cursor, *best);
-    if (cursor->score >= HISTORY_STAGE_SCORE) return cursor;
+    // Entries below the stage are quiet moves, losing captures, interpositions
+    // and minor promotions: the history counters order them.
+    if (cursor->score >= ORDER_HISTORY_STAGE) return cursor;
 
     // The rest of the list goes by history key. While more entries remain
     // than the record has keys for, picks go on by score (every entry is
@@ -94,7 +98,7 @@ ScoredMove* NextMove(MovePicker& picker) {
     const uint32_t* const counters = historyTable[picker.side];
     const int count = static_cast<int>(end - cursor);
     for (int i = 0; i < count; ++i)
-        keys[i] = counters[cursor[i].move & 0xFFF] + static_cast<uint32_t>(cursor[i].score + 33000);
+        keys[i] = counters[cursor[i].move & 0xFFF] + static_cast<uint32_t>(cursor[i].score + HISTORY_KEY_OFFSET);
     picker.base = cursor;
     picker.historyStage = true;
     int bestKey = 0;
@@ -106,51 +110,39 @@ ScoredMove* NextMove(MovePicker& picker) {
 }
 
 int16_t AlphaBeta(int depth, int ply, int alpha, int beta, int allowNull) {
+    AssertNodeEntry(ply, alpha, beta);
     PlyRecord* const record = currentPly;
-    ScoredMove* const listStart = record == plyRecords ? moveStack : (record - 1)->listEnd;
+    ScoredMove* const listStart = NodeListStart(record);
     if (ply >= PLY_RECORDS - 1 || NoRoomForChildren(listStart)) return Evaluate();
 
-    // Table probe; an entry whose move heads for a repetition is not trusted.
-    const bool windowFixed = rootFailState.load(std::memory_order_relaxed) != 0 && depth == iterationDepth;
-    if (const HashEntry* entry = ProbeHash()) {
-        record->hashMove = EntryMove(entry);
-        record->hashDepth = static_cast<uint8_t>(EntryDepth(entry));
-        if (depth <= EntryDepth(entry)) {
-            const int score = EntryScore(entry);
-            const uint32_t bound = EntryBound(entry);
-            record->hashScore = static_cast<int16_t>(score);
-            record->hashBound = bound;
-            if (RepetitionAfterMove(record->hashMove) == 0) {
-                if (bound == BOUND_EXACT) return static_cast<int16_t>(score);
-                if (bound == BOUND_LOWER) {
-                    if (score >= beta) return static_cast<int16_t>(score);
-                    if (!windowFixed && alpha < score) alpha = score;
-                } else {
-                    if (score <= alpha) return static_cast<int16_t>(score);
-                    if (!windowFixed && score < beta) beta = score;
-                }
-            }
-        }
-    } else {
-        record->hashMove = MOVE_NONE;
-        record->hashDepth = 0;
+    // Independent of the table; worked out first while its bucket loads.
+    ComputeCheckInfo(&record->check);
+    const bool inCheck = record->check.checkers != 0;
+
+    // An entry whose move heads for a repetition is not trusted. While the
+    // root re-searches a failed window, the window at its own depth stays.
+    const TableView table = ProbeNode(record, depth, true, alpha, beta);
+    if (table.usable && RepetitionAfterMove(record->hashMove) == 0) {
+        if (table.answers) return static_cast<int16_t>(table.score);
+        const bool windowFixed = rootFailState.load(std::memory_order_relaxed) != 0 && depth == iterationDepth;
+        if (!windowFixed) NarrowWindow(table, alpha, beta);
     }
 
     int best = -INFINITE_SCORE;
     uint32_t bound = BOUND_UPPER;
     int extension = 0;
     Move bestMove = MOVE_NONE;
-    ComputeCheckInfo(&record->check);
-    const bool inCheck = record->check.checkers != 0;
-    const int side = pos.sideToMove;
+    const Colour side = pos.sideToMove;
 
     // Null move: a side with pieces that can pass and still stay above beta
     // is cut without searching its moves.
     const int material = pos.pieceMaterial[side];
-    if (allowNull && !inCheck && material != 0 && !(material < 6 && depth > 6)) {
-        const int reduction = (material >= 6 && depth >= 7 && material >= 9) ? 3 : 2;
+    if (allowNull && !inCheck && material != 0 &&
+        !(material < NULL_MOVE_MATERIAL && depth > NULL_MOVE_LOW_MATERIAL_DEPTH)) {
+        const int reduction = (material >= NULL_MOVE_DEEP_MATERIAL && depth >= NULL_MOVE_DEEP_DEPTH) ? 3 : 2;
         if (record->listEnd == nullptr) record->listEnd = listStart;
         MakeNullMove(record);
+        PrefetchHash(pos.hashKey, pos.sideToMove);
         currentPly = record + 1;
         currentPly->listEnd = nullptr;
         int value;
@@ -167,8 +159,8 @@ int16_t AlphaBeta(int depth, int ply, int alpha, int beta, int allowNull) {
 
     // Internal iterative deepening: a shallow search of this node finds a
     // move to try first and leaves its scored list for the ordering below.
-    if (record->hashDepth < depth - 2) {
-        AlphaBeta(depth - 2, ply, alpha, beta, allowNull);
+    if (record->hashDepth < depth - IID_REDUCTION) {
+        AlphaBeta(depth - IID_REDUCTION, ply, alpha, beta, allowNull);
         if (const HashEntry* entry = ProbeHash()) record->hashMove = EntryMove(entry);
     }
 
@@ -178,9 +170,7 @@ int16_t AlphaBeta(int depth, int ply, int alpha, int beta, int allowNull) {
         return static_cast<int16_t>(score);
     };
 
-    if (record->listEnd == nullptr)
-        record->listEnd = inCheck ? GenerateEvasions[side](listStart, &record->check)
-                                  : GenerateMoves[side](listStart);
+    if (record->listEnd == nullptr) record->listEnd = GenerateNodeMoves(listStart, &record->check);
     SaveSnapshot(record);
     MarkHashAndKillers(record, listStart, record->listEnd);
 
@@ -190,39 +180,28 @@ int16_t AlphaBeta(int depth, int ply, int alpha, int beta, int allowNull) {
         const Move move = entry->move;
         int score;
         ++nodeCount;
-        MakeMove(move, record);
-        currentPly = record + 1;
-        if (KingAttackedAfterMove(move, side)) {
-            score = -INFINITE_SCORE;
-        } else if (DrawTest(1) != MOVE_NONE) {
-            score = 0;
-        } else {
-            const int newDepth = depth + extension;
-            currentPly->listEnd = nullptr;
-            if (newDepth < 2 || ply > 126) {
-                score = -Quiescence(0, ply + 1, -beta, -alpha);
-            } else if (bound == BOUND_EXACT) {
-                score = -AlphaBeta(newDepth - 1, ply + 1, -alpha - 1, -alpha, 1);
-                if (alpha < score && score < beta)
-                    score = -AlphaBeta(newDepth - 1, ply + 1, -beta, -alpha, 1);
+        {
+            const ChildPly child(record, move);
+            if (KingAttackedAfterMove(move, side)) {
+                score = -INFINITE_SCORE;
+            } else if (DrawTest(1) != MOVE_NONE) {
+                score = 0;
             } else {
-                score = -AlphaBeta(newDepth - 1, ply + 1, -beta, -alpha, 1);
+                const int newDepth = depth + extension;
+                child.Fresh();
+                if (newDepth < 2 || ply > LAST_FULL_WIDTH_PLY)
+                    score = -Quiescence(0, ply + 1, -beta, -alpha);
+                else
+                    score = SearchChild(newDepth - 1, ply + 1, alpha, beta, bound == BOUND_EXACT);
             }
         }
-        currentPly = record;
-        UnmakeMove(move, record);
         if (StopRequested()) return leave(best);
 
         entry->score = static_cast<int16_t>(score);
         if (score > best) {
             if (score > alpha) {
                 if (score >= beta) {
-                    if (IsQuietOrCastling(move) && move != record->killer1) {
-                        record->killer2 = record->killer1;
-                        record->killer1 = move;
-                    }
-                    historyTable[side][move & 0xFFF] += static_cast<uint32_t>(depth * depth);
-                    StoreHash(depth, BOUND_LOWER, score, move);
+                    RecordFullWidthCut(record, move, side, depth, score);
                     return leave(score);
                 }
                 alpha = score;
@@ -238,7 +217,7 @@ int16_t AlphaBeta(int depth, int ply, int alpha, int beta, int allowNull) {
         return leave(best);
     }
     if (inCheck) {
-        const int mated = ply - MATE_SCORE;
+        const int mated = MatedAtPly(ply);
         StoreHash(depth, BOUND_EXACT, mated, MOVE_MATE);
         return leave(mated);
     }

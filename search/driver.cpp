@@ -13,8 +13,10 @@
 #include "movegen/evasions.h"
 #include "movegen/generate.h"
 #include "movegen/legality.h"
-#include "search/hashtable.h"
+#include "search/node.h"
 #include "search/pv.h"
+
+using namespace search;
 
 std::atomic<uint8_t> stopSearch{0};
 int maxDepth = 127;
@@ -24,8 +26,7 @@ std::atomic<int> rootFailState{0};
 namespace {
 
 constexpr int ROOT_WINDOW = MATE_SCORE;      // first iteration's window
-constexpr int TRUSTED_ROOT_SCORE = 8000;     // root table scores at or above this are re-searched
-constexpr int CERTAIN_WIN = 8050;
+constexpr int TRUSTED_ROOT_SCORE = MATE_SCORE - 100;  // root table scores at or above this are re-searched
 
 bool IsMateScore(int score) {
     return score <= iterationDepth - MATE_SCORE || score >= MATE_SCORE - iterationDepth;
@@ -42,31 +43,22 @@ void PrintThinkingLine(int score) {
 }  // namespace
 
 int16_t SearchRoot(int alpha, int beta) {
+    AssertNodeEntry(0, alpha, beta);
     PlyRecord* const record = currentPly;
     const int depth = iterationDepth;
-    const int side = pos.sideToMove;
+    const Colour side = pos.sideToMove;
 
-    if (const HashEntry* entry = ProbeHash()) {
-        record->hashMove = EntryMove(entry);
-        record->hashDepth = static_cast<uint8_t>(EntryDepth(entry));
-        if (EntryDepth(entry) >= depth) {
-            const int score = EntryScore(entry);
-            const uint32_t bound = EntryBound(entry);
-            record->hashScore = static_cast<int16_t>(score);
-            record->hashBound = bound;
-            const bool cut = bound == BOUND_EXACT || (bound == BOUND_LOWER && score >= beta) ||
-                             (bound == BOUND_UPPER && score <= alpha);
-            if (cut) {
-                if (score < TRUSTED_ROOT_SCORE && RepetitionAfterMove(record->hashMove) == 0)
-                    return static_cast<int16_t>(score);
-            } else if (rootFailState.load(std::memory_order_relaxed) == 0) {
-                if (bound == BOUND_LOWER && alpha < score) alpha = score;
-                if (bound == BOUND_UPPER && score < beta) beta = score;
-            }
+    // The root takes a result from the table only below the mate range and
+    // when the move does not head for a repetition; while a failed window is
+    // re-searched, the window stays as it was set.
+    const TableView table = ProbeNode(record, depth, true, alpha, beta);
+    if (table.usable) {
+        if (table.answers) {
+            if (table.score < TRUSTED_ROOT_SCORE && RepetitionAfterMove(record->hashMove) == 0)
+                return static_cast<int16_t>(table.score);
+        } else if (rootFailState.load(std::memory_order_relaxed) == 0) {
+            NarrowWindow(table, alpha, beta);
         }
-    } else {
-        record->hashMove = MOVE_NONE;
-        record->hashDepth = 0;
     }
 
     int best = -INFINITE_SCORE;
@@ -76,9 +68,7 @@ int16_t SearchRoot(int alpha, int beta) {
     const bool inCheck = record->check.checkers != 0;
     // The root list is generated once per search; later iterations reorder
     // it by the scores the previous iteration wrote into it.
-    if (record->listEnd == nullptr)
-        record->listEnd = inCheck ? GenerateEvasions[side](moveStack, &record->check)
-                                  : GenerateMoves[side](moveStack);
+    if (record->listEnd == nullptr) record->listEnd = GenerateNodeMoves(moveStack, &record->check);
     SaveSnapshot(record);
     MarkHashAndKillers(record, moveStack, record->listEnd);
 
@@ -90,25 +80,20 @@ int16_t SearchRoot(int alpha, int beta) {
         if (IsSpecialMove(move)) continue;
         int score;
         ++nodeCount;
-        MakeMove(move, record);
-        currentPly = record + 1;
-        if (KingAttackedAfterMove(move, side)) {
-            score = -INFINITE_SCORE;
-        } else if (DrawTest(2) != MOVE_NONE) {
-            score = 0;
-        } else {
-            currentPly->listEnd = nullptr;
-            if (depth == 1) {
-                score = -Quiescence(0, 1, -beta, -alpha);
-            } else if (bound == BOUND_EXACT) {
-                score = -AlphaBeta(depth - 1, 1, -alpha - 1, -alpha, 1);
-                if (alpha < score && score < beta) score = -AlphaBeta(depth - 1, 1, -beta, -alpha, 1);
+        {
+            const ChildPly child(record, move);
+            if (KingAttackedAfterMove(move, side)) {
+                score = -INFINITE_SCORE;
+            } else if (DrawTest(2) != MOVE_NONE) {
+                score = 0;
             } else {
-                score = -AlphaBeta(depth - 1, 1, -beta, -alpha, 1);
+                child.Fresh();
+                if (depth == 1)
+                    score = -Quiescence(0, 1, -beta, -alpha);
+                else
+                    score = SearchChild(depth - 1, 1, alpha, beta, bound == BOUND_EXACT);
             }
         }
-        currentPly = record;
-        UnmakeMove(move, record);
         if (StopRequested()) return static_cast<int16_t>(best);
 
         entry->score = static_cast<int16_t>(score);
@@ -117,13 +102,7 @@ int16_t SearchRoot(int alpha, int beta) {
             bestEntry = entry;
             if (score > alpha) {
                 if (score >= beta) {
-                    const int kind = KindOfMove(move);
-                    if ((kind == KIND_QUIET || kind >= KIND_CASTLE_BLACK_SHORT) && move != record->killer1) {
-                        record->killer2 = record->killer1;
-                        record->killer1 = move;
-                    }
-                    historyTable[side][move & 0xFFF] += static_cast<uint32_t>(depth * depth);
-                    StoreHash(depth, BOUND_LOWER, score, move);
+                    RecordFullWidthCut(record, move, side, depth, score);
                     std::swap(*bestEntry, moveStack[0]);
                     return static_cast<int16_t>(score);
                 }
@@ -139,9 +118,10 @@ int16_t SearchRoot(int alpha, int beta) {
         return static_cast<int16_t>(best);
     }
     if (inCheck) {
-        moveStack[0] = {static_cast<int16_t>(-MATE_SCORE), MOVE_MATE};
-        StoreHash(depth, BOUND_EXACT, -MATE_SCORE, MOVE_MATE);
-        return -MATE_SCORE;
+        constexpr int16_t mated = MatedAtPly(0);
+        moveStack[0] = {mated, MOVE_MATE};
+        StoreHash(depth, BOUND_EXACT, mated, MOVE_MATE);
+        return mated;
     }
     moveStack[0] = {0, MOVE_STALEMATE};
     StoreHash(depth, BOUND_EXACT, 0, MOVE_STALEMATE);
@@ -165,10 +145,12 @@ Move IterativeSearch() {
     int beta = ROOT_WINDOW;
     ScoredMove result = {0, MOVE_NONE};
 
-    // Resume from what the table already knows about this position.
+    // Resume from what the table already knows about this position; a book
+    // entry only offers its move.
     if (const HashEntry* entry = ProbeHash()) {
-        const int score = EntryScore(entry);
-        if (EntryDepth(entry) >= 2) {
+        const bool book = IsBookEntry(entry);
+        const int score = book ? 0 : EntryScore(entry);
+        if (!book && EntryDepth(entry) >= 2) {
             const uint32_t bound = EntryBound(entry);
             if (bound == BOUND_EXACT) {
                 alpha = score - ASPIRATION_WINDOW;
@@ -183,7 +165,7 @@ Move IterativeSearch() {
         result = {static_cast<int16_t>(score), EntryMove(entry)};
         moveStack[0] = result;
         if (RepetitionAfterMove(result.move) > 0) iterationDepth = 2;
-        if (alpha > CERTAIN_WIN) {
+        if (alpha > WINNING_MATE_SCORE) {
             beta = ROOT_WINDOW;
             iterationDepth = 2;
         }

@@ -4,21 +4,25 @@
 
 #include <cstring>
 
+#include "board/hugepages.h"
 #include "board/position.h"
 
-HashBucket hashTable[HASH_BUCKETS];
+alignas(HUGE_PAGE_SIZE) HashBucket hashTable[HASH_BUCKETS];
 uint16_t hashStamp = 1;
 
 namespace {
 
+// Runs at static initialisation, before the first clear touches the table.
+const bool hugePagesAdvised = (AdviseHugePages(hashTable, sizeof hashTable), true);
+
 constexpr uint32_t KEY_BITS_IN_WORD0 = 0xFFFF0000u;
 // Bits 0..18 of the low key half are implied by the bucket index.
 constexpr uint32_t KEY_BITS_COMPARED = 0xFFF80000u;
-constexpr int DEPTH_LIMIT = 127;
+constexpr int DEPTH_LIMIT = static_cast<int>(DEPTH_BITS);
 
 HashBucket& CurrentBucket() {
     const uint32_t low = static_cast<uint32_t>(pos.hashKey);
-    return hashTable[(low & 0x7FFFF) + (static_cast<uint32_t>(pos.sideToMove) << 19)];
+    return hashTable[(low & HASH_INDEX_MASK) + (static_cast<uint32_t>(pos.sideToMove) << HASH_HALF_SHIFT)];
 }
 
 bool Matches(const HashEntry& e, uint32_t low, uint32_t high) {
@@ -49,6 +53,14 @@ HashEntry* ProbeHash() {
     return nullptr;
 }
 
+void StoreBookMove(Move move) {
+    const uint32_t low = static_cast<uint32_t>(pos.hashKey);
+    HashEntry& entry = CurrentBucket().slot[0];
+    entry.word0 = (low & KEY_BITS_IN_WORD0) | move;
+    entry.word1 = static_cast<uint32_t>(pos.hashKey >> 32);
+    entry.word2 &= ~STAMP_BITS;
+}
+
 void StoreHash(int depth, uint32_t bound, int score, Move move) {
     // Depth saturates rather than spilling into the bound bits, and the score
     // is kept inside the 14 bits it is stored in.
@@ -56,15 +68,15 @@ void StoreHash(int depth, uint32_t bound, int score, Move move) {
     if (depth < 0) depth = 0;
     if (score > INFINITE_SCORE) score = INFINITE_SCORE;
     if (score < -INFINITE_SCORE) score = -INFINITE_SCORE;
-    bound &= BOUND_LOWER | BOUND_UPPER;
+    bound &= BOUND_BITS;
 
     const uint32_t low = static_cast<uint32_t>(pos.hashKey);
     const uint32_t high = static_cast<uint32_t>(pos.hashKey >> 32);
     const HashEntry fresh{
         (low & KEY_BITS_IN_WORD0) | move,
         high,
-        static_cast<uint32_t>(depth) | bound | (static_cast<uint32_t>(hashStamp & 0x1FF) << 9) |
-            (static_cast<uint32_t>(score + INFINITE_SCORE) << 18)};
+        static_cast<uint32_t>(depth) | bound | (static_cast<uint32_t>(hashStamp & STAMP_MASK) << STAMP_SHIFT) |
+            (static_cast<uint32_t>(score + INFINITE_SCORE) << SCORE_SHIFT)};
 
     HashBucket& bucket = CurrentBucket();
     HashEntry& first = bucket.slot[0];

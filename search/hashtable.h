@@ -14,22 +14,54 @@ struct HashBucket {
     HashEntry slot[3];
 };
 
+static_assert(sizeof(HashEntry) == 12 && sizeof(HashBucket) == 36, "entries are packed into three words");
+
 constexpr uint32_t BOUND_EXACT = 0;
 constexpr uint32_t BOUND_LOWER = 0x80;
 constexpr uint32_t BOUND_UPPER = 0x100;
+
+// Fields of word 2.
+constexpr uint32_t DEPTH_BITS = 0x7F;
+constexpr uint32_t BOUND_BITS = BOUND_LOWER | BOUND_UPPER;
+constexpr int STAMP_SHIFT = 9;
+constexpr uint32_t STAMP_MASK = 0x1FF;
+constexpr uint32_t STAMP_BITS = STAMP_MASK << STAMP_SHIFT;
+constexpr int SCORE_SHIFT = 18;  // the score is stored plus INFINITE_SCORE
+
+// Two halves, one per side to move, indexed by the low bits of the key.
 constexpr int HASH_BUCKETS = 1 << 20;
+constexpr int HASH_HALF_SHIFT = 19;
+constexpr uint32_t HASH_INDEX_MASK = (1u << HASH_HALF_SHIFT) - 1;
+static_assert(HASH_BUCKETS == 2 << HASH_HALF_SHIFT);
 
 extern HashBucket hashTable[HASH_BUCKETS];
 extern uint16_t hashStamp;
 
 inline Move EntryMove(const HashEntry* e) { return static_cast<Move>(e->word0 & 0xFFFF); }
-inline int EntryDepth(const HashEntry* e) { return e->word2 & 0x7F; }
-inline uint32_t EntryBound(const HashEntry* e) { return e->word2 & 0x180; }
-inline int EntryStamp(const HashEntry* e) { return (e->word2 >> 9) & 0x1FF; }
-inline int EntryScore(const HashEntry* e) { return static_cast<int>(e->word2 >> 18) - 8190; }
+inline int EntryDepth(const HashEntry* e) { return e->word2 & DEPTH_BITS; }
+inline uint32_t EntryBound(const HashEntry* e) { return e->word2 & BOUND_BITS; }
+inline int EntryStamp(const HashEntry* e) { return (e->word2 >> STAMP_SHIFT) & STAMP_MASK; }
+inline int EntryScore(const HashEntry* e) { return static_cast<int>(e->word2 >> SCORE_SHIFT) - INFINITE_SCORE; }
+// A book entry carries a move and nothing else: its depth, bound and score
+// fields are zero, which would read as an exact score of -8190.
+inline bool IsBookEntry(const HashEntry* e) { return EntryStamp(e) == 0; }
 
 void ClearHashTable();
 // First matching slot of the current position's bucket, or nullptr.
 HashEntry* ProbeHash();
+// Starts loading the current position's bucket into the cache, so that a
+// probe soon after does not wait for memory.
+inline void PrefetchHash(uint64_t key, int side) {
+    const uint32_t low = static_cast<uint32_t>(key);
+    const char* const bucket = reinterpret_cast<const char*>(
+        &hashTable[(low & HASH_INDEX_MASK) + (static_cast<uint32_t>(side) << HASH_HALF_SHIFT)]);
+    // A 36-byte bucket may straddle two cache lines.
+    __builtin_prefetch(bucket);
+    __builtin_prefetch(bucket + sizeof(HashBucket) - 1);
+}
 // bound is BOUND_EXACT, BOUND_LOWER or BOUND_UPPER (stored form).
 void StoreHash(int depth, uint32_t bound, int score, Move move);
+// A book move for the current position, written straight into slot 0 with
+// stamp 0: the book must win over whatever the bucket held, which the
+// replacement rule of StoreHash would not guarantee.
+void StoreBookMove(Move move);

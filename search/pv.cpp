@@ -3,6 +3,7 @@
 // position.
 #include "search/pv.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "board/makemove.h"
@@ -27,21 +28,7 @@ const char* ResultText(Move move) {
     }
 }
 
-// Keys of the positions of the walk so far, root first; the walk ends where
-// a position repeats so that a cycle of table moves cannot loop.
-struct WalkKeys {
-    uint64_t key[MAX_PV_MOVES + 1];
-    int count;
-};
-
-bool Repeats(const WalkKeys& walk, uint64_t key) {
-    // Only positions with the same side to move (an even distance back) can be equal.
-    for (int i = walk.count - 2; i >= 0; i -= 2)
-        if (walk.key[i] == key) return true;
-    return false;
-}
-
-void Walk(char* out, int movesAllowed, WalkKeys& walk) {
+void Walk(char* out, int movesAllowed) {
     *out = 0;
     if (movesAllowed <= 0) return;
     const HashEntry* entry = ProbeHash();
@@ -55,8 +42,9 @@ void Walk(char* out, int movesAllowed, WalkKeys& walk) {
         return;
     }
     // A replaced or colliding entry may hold a move that is not legal here;
-    // the record limits and the history stack bound the walk as well.
-    if (walk.count > MAX_PV_MOVES || currentPly >= plyRecords + PLY_RECORDS - 1 ||
+    // the record limits and the history stack bound the walk as well as the
+    // move limit does, so a cycle of table moves ends at one of them.
+    if (currentPly >= plyRecords + PLY_RECORDS - 1 ||
         historyTop - positionHistory + 1 >= HISTORY_SIZE)
         return;
     PlyRecord* const record = currentPly;
@@ -71,10 +59,7 @@ void Walk(char* out, int movesAllowed, WalkKeys& walk) {
     SaveSnapshot(record);
     MakeMove(move, record);
     currentPly = record + 1;
-    const bool repeated = Repeats(walk, pos.hashKey);
-    walk.key[walk.count++] = pos.hashKey;
-    if (!repeated) Walk(out, movesAllowed - 1, walk);
-    --walk.count;
+    Walk(out, movesAllowed - 1);
     currentPly = record;
     UnmakeMove(move, record);
     *record = saved;
@@ -82,9 +67,4 @@ void Walk(char* out, int movesAllowed, WalkKeys& walk) {
 
 }  // namespace
 
-void BuildPvText(char* out, int movesAllowed) {
-    WalkKeys walk;
-    walk.key[0] = pos.hashKey;
-    walk.count = 1;
-    Walk(out, movesAllowed, walk);
-}
+void BuildPvText(char* out, int movesAllowed) { Walk(out, std::min(movesAllowed, MAX_PV_MOVES)); }

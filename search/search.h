@@ -45,8 +45,8 @@ struct MovePicker {
     PlyRecord* record;
     ScoredMove* base;      // entry of ordering key 0 once the quiet stage runs
     bool historyStage;
-    int side;
+    Colour side;
 };
-void StartPicker(MovePicker& picker, PlyRecord* record, ScoredMove* start, int side);
+void StartPicker(MovePicker& picker, PlyRecord* record, ScoredMove* start, Colour side);
 // Swaps the next move to the cursor and returns it; nullptr when the list is done.
 ScoredMove* NextMove(MovePicker& picker);

@@ -196,7 +196,7 @@ void CommandQuit() {
     JoinEngineThread();
 }
 
-void CommandSide(int side) {
+void CommandSide(Colour side) {
     StopAndRestoreBoard();
     pos.sideToMove = side;
     gameSideToMove = side;

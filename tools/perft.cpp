@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "board/fen.h"
+#include "board/invariants.h"
 #include "board/makemove.h"
 #include "board/movetext.h"
 #include "board/plyrecord.h"
@@ -30,18 +31,6 @@ constexpr bool CHECKS = false;
 constexpr bool CHECKS = true;
 #endif
 
-bool SamePosition(const Position& a, const Position& b) {
-    return a.sideToMove == b.sideToMove && std::memcmp(a.board, b.board, sizeof a.board) == 0 &&
-           std::memcmp(a.pieceBB, b.pieceBB, sizeof a.pieceBB) == 0 &&
-           std::memcmp(a.colourBB, b.colourBB, sizeof a.colourBB) == 0 && a.occupied == b.occupied &&
-           a.occFiles == b.occFiles && a.occDiagA1H8 == b.occDiagA1H8 && a.occDiagA8H1 == b.occDiagA8H1 &&
-           a.hashKey == b.hashKey && a.pawnKey == b.pawnKey && a.kingSq[0] == b.kingSq[0] &&
-           a.kingSq[1] == b.kingSq[1] && a.castleRights == b.castleRights && a.epSquare == b.epSquare &&
-           a.totalMaterial == b.totalMaterial && a.pieceMaterial[0] == b.pieceMaterial[0] &&
-           a.pieceMaterial[1] == b.pieceMaterial[1] && a.pawnCount[0] == b.pawnCount[0] &&
-           a.pawnCount[1] == b.pawnCount[1];
-}
-
 [[noreturn]] void Fail(const char* what, Move move) {
     char text[8];
     MoveToText(text, move);
@@ -54,14 +43,13 @@ bool SamePosition(const Position& a, const Position& b) {
 // Generates the node's list (evasions when in check) into the move stack.
 ScoredMove* Generate(PlyRecord* record, ScoredMove* list) {
     ComputeCheckInfo(&record->check);
-    const int side = pos.sideToMove;
-    return record->check.checkers ? GenerateEvasions[side](list, &record->check) : GenerateMoves[side](list);
+    return GenerateNodeMoves(list, &record->check);
 }
 
 uint64_t Perft(int depth, PlyRecord* record, ScoredMove* list) {
     ScoredMove* end = Generate(record, list);
     SaveSnapshot(record);
-    const int side = pos.sideToMove;
+    const Colour side = pos.sideToMove;
     uint64_t leaves = 0;
     Position before;
     HistoryEntry* top = historyTop;
@@ -101,7 +89,7 @@ int Divide(const char* fen, int depth) {
         PlyRecord* record = plyRecords;
         ScoredMove* end = Generate(record, moveStack);
         SaveSnapshot(record);
-        const int side = pos.sideToMove;
+        const Colour side = pos.sideToMove;
         for (ScoredMove* m = moveStack; m != end; ++m) {
             MakeMove(m->move, record);
             if (!KingAttackedAfterMove(m->move, side)) {

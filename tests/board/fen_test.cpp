@@ -147,6 +147,21 @@ TEST_F(Fen, PlacementEdgeCases) {
     EXPECT_EQ(pos.sideToMove, BLACK);
 }
 
+TEST_F(Fen, UnusualButPlayableSetUpsAreAccepted) {
+    // Pawns on the first and last ranks: nothing in the engine needs them away.
+    for (const char* text : {"4k3/8/8/8/8/8/8/P3K3 w - -", "p3k3/8/8/8/8/8/8/4K3 b - -",
+                             "P3k3/8/8/8/8/8/8/p3K3 w - -"}) {
+        ASSERT_TRUE(SetBoard(text, false)) << text;
+        EXPECT_EQ(CurrentFen(), text);
+        EXPECT_EQ(CheckPositionInvariants(), nullptr) << text;
+    }
+    // Material beyond an 8-bit total neither wraps nor reads as a bare board.
+    ASSERT_TRUE(SetBoard("kqqqqqqq/qqqqqnnq/8/8/8/8/QQQQQQQQ/QQQQQQQK w - -", false));
+    EXPECT_EQ(pos.totalMaterial, 28 * 9 + 2 * 3);
+    EXPECT_EQ(CheckPositionInvariants(), nullptr);
+    EXPECT_EQ(DrawTest(1), MOVE_NONE);
+}
+
 TEST_F(Fen, RejectedSetUpsKeepThePreviousGame) {
     ASSERT_TRUE(SetBoard("r3k2r/8/8/8/8/8/8/R3K2R b Kq -", false));
     historyTop[1] = HistoryEntry{pos.hashKey ^ 1, MOVE_NONE, 1};
@@ -155,8 +170,6 @@ TEST_F(Fen, RejectedSetUpsKeepThePreviousGame) {
     const char* rejected[] = {
         "4k3/8/8/8/8/8/8/K3K3 w - -",        // two white kings
         "4k2k/8/8/8/8/8/8/4K3 w - -",        // two black kings
-        "4k3/8/8/8/8/8/8/P3K3 w - -",        // pawn on rank 1
-        "p3k3/8/8/8/8/8/8/4K3 b - -",        // pawn on rank 8
         "4k3/8/8/8/8/8/8/4R1K1 w - -",       // black, not to move, in check
         "4k3/3P4/8/8/8/8/8/4K3 w - -",       // ... by a pawn
         "4k3/8/8/8/8/8/8/4K2q b - -",        // white in check by a queen

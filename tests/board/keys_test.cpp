@@ -22,7 +22,7 @@ void PlayQuiet(int from, int to) {
     pos.hashKey ^= keyTable[piece][from] ^ keyTable[piece][to];
     const uint16_t plies = static_cast<uint16_t>(historyTop->reversiblePlies + 1);
     *++historyTop = HistoryEntry{pos.hashKey, MOVE_NONE, plies};
-    pos.sideToMove ^= 1;
+    pos.sideToMove = Opponent(pos.sideToMove);
 }
 
 void KnightCycle() {

@@ -4,10 +4,7 @@
 
 namespace {
 
-class PieceSquare : public ::testing::Test {
-protected:
-    void SetUp() override { InitPieceSquareTables(); }
-};
+using PieceSquare = ::testing::Test;
 
 // Squares whose value differs between every table of a kind, so a wrong
 // selection shows as a wrong number.

@@ -4,7 +4,6 @@
 #include "board/makemove.h"
 #include "gamefiles/movecheck.h"
 #include "movegen/evasions.h"
-#include "movegen/generate.h"
 #include "movegen/legality.h"
 #include "tests/gamefiles/gamefiles_helpers.h"
 
@@ -18,8 +17,7 @@ void ExpectSameAsGenerator(const std::string& where) {
     CheckInfo info;
     ComputeCheckInfo(&info);
     ScoredMove list[256];
-    const ScoredMove* end =
-        info.checkers ? GenerateEvasions[pos.sideToMove](list, &info) : GenerateMoves[pos.sideToMove](list);
+    const ScoredMove* end = GenerateNodeMoves(list, &info);
     std::set<int> listed;
     for (const ScoredMove* entry = list; entry < end; ++entry) listed.insert(entry->move);
     int empties = 0;

@@ -8,9 +8,9 @@ using namespace movetest;
 
 namespace {
 
-int Pst(int code, const char* square) { return PstValue(code, Sq(square), pos.totalMaterial); }
+int Pst(PieceCode code, const char* square) { return PstValue(code, Sq(square), pos.totalMaterial); }
 
-int Exchange(int piece, const char* from, const char* to) {
+int Exchange(PieceCode piece, const char* from, const char* to) {
     const Bitboard rookSliders = pos.pieceBB[W_ROOK] | pos.pieceBB[B_ROOK] | pos.pieceBB[W_QUEEN] | pos.pieceBB[B_QUEEN];
     const Bitboard diagonalSliders =
         pos.pieceBB[W_BISHOP] | pos.pieceBB[B_BISHOP] | pos.pieceBB[W_QUEEN] | pos.pieceBB[B_QUEEN];
@@ -66,4 +66,17 @@ TEST(StaticExchange, SideWithoutKingNeverReadsSquare100) {
     EXPECT_EQ(pos.kingSq[WHITE], SQ_NONE);
     EXPECT_EQ(Exchange(W_KNIGHT, "c3", "d5"),
               -Pst(W_KNIGHT, "c3") + Pst(W_KNIGHT, "d5") + Pst(B_PAWN, "d5") + 100 - 9500);
+}
+
+TEST(StaticExchange, QueenLooksAlongTheDiagonalWhenItsRookLinesAddNobody) {
+    // Behind Qd5 on the c4-d5 diagonal stands the bishop e6; the black queen
+    // on d4 is seen on the rook lines too, but it attacks c4 already, so it
+    // adds nobody and the bishop joins: Qxc4 loses the queen to Bxc4.
+    const char* fen = "2k3r1/pp1n1pp1/1bprb3/3Qp2p/2nqP3/P1NPBNP1/1P3P1P/RR3B1K w - -";
+    SetFen(fen);
+    EXPECT_EQ(Exchange(W_QUEEN, "d5", "c4"), -30483);
+    PlyRecord record{};
+    SaveSnapshot(&record);
+    ScoredMove* const end = GenerateCaptures[pos.sideToMove](moveStack);
+    for (const ScoredMove* entry = moveStack; entry < end; ++entry) EXPECT_NE(Text(entry->move), "d5c4");
 }

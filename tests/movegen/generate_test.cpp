@@ -25,7 +25,7 @@ Lines Evasions(const char* fen) {
     return Described(moveStack, GenerateEvasions[pos.sideToMove](moveStack, &info));
 }
 std::string Scored(const char* move, int score) { return std::string(move) + " " + std::to_string(score); }
-int Pst(int code, const char* square) { return PstValue(code, Sq(square), pos.totalMaterial); }
+int Pst(PieceCode code, const char* square) { return PstValue(code, Sq(square), pos.totalMaterial); }
 
 }  // namespace
 

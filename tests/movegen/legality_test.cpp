@@ -11,7 +11,7 @@ namespace {
 bool Attacked(Move move) {
     PlyRecord record{};
     SaveSnapshot(&record);
-    const int side = pos.sideToMove;
+    const Colour side = pos.sideToMove;
     MakeMove(move, &record);
     const bool attacked = KingAttackedAfterMove(move, side);
     UnmakeMove(move, &record);

@@ -31,17 +31,7 @@ inline void SetFen(const char* fen) {
 }
 
 constexpr Bitboard Bit(int sq) { return Bitboard{1} << (63 - sq); }
-inline int Sq(const char* text) { return (text[0] - 'a') + 8 * ('8' - text[1]); }
-
-inline bool SamePosition(const Position& a, const Position& b) {
-    return a.sideToMove == b.sideToMove && !std::memcmp(a.board, b.board, sizeof a.board) &&
-           !std::memcmp(a.pieceBB, b.pieceBB, sizeof a.pieceBB) &&
-           !std::memcmp(a.colourBB, b.colourBB, sizeof a.colourBB) && a.occupied == b.occupied &&
-           a.occFiles == b.occFiles && a.occDiagA1H8 == b.occDiagA1H8 && a.occDiagA8H1 == b.occDiagA8H1 &&
-           a.hashKey == b.hashKey && a.pawnKey == b.pawnKey && !std::memcmp(a.kingSq, b.kingSq, 2) &&
-           a.castleRights == b.castleRights && a.epSquare == b.epSquare && a.totalMaterial == b.totalMaterial &&
-           !std::memcmp(a.pieceMaterial, b.pieceMaterial, 2) && !std::memcmp(a.pawnCount, b.pawnCount, 2);
-}
+inline Square Sq(const char* text) { return ToSquare((text[0] - 'a') + 8 * ('8' - text[1])); }
 
 // Keys from the pieces alone (a set position has no castling or en-passant terms).
 inline uint64_t PieceKeys(bool pawnsOnly = false) {
@@ -50,11 +40,6 @@ inline uint64_t PieceKeys(bool pawnsOnly = false) {
         if (pos.board[sq] && (!pawnsOnly || pos.board[sq] <= B_PAWN)) key ^= keyTable[pos.board[sq]][sq];
     return key;
 }
-inline uint64_t CastleKeys(unsigned rights) {
-    return (rights & CASTLE_WHITE_SHORT ? keyTable[0][SQ_G1] : 0) ^ (rights & CASTLE_WHITE_LONG ? keyTable[0][SQ_C1] : 0) ^
-           (rights & CASTLE_BLACK_SHORT ? keyTable[0][SQ_G8] : 0) ^ (rights & CASTLE_BLACK_LONG ? keyTable[0][SQ_C8] : 0);
-}
-
 inline std::string Text(Move m) {
     char buffer[8];
     MoveToText(buffer, m);
@@ -72,7 +57,7 @@ inline std::vector<std::string> Described(const ScoredMove* begin, const ScoredM
 inline std::vector<Move> LegalOf(const ScoredMove* begin, const ScoredMove* end) {
     PlyRecord record{};
     SaveSnapshot(&record);
-    const int side = pos.sideToMove;
+    const Colour side = pos.sideToMove;
     std::vector<Move> legal;
     for (; begin != end; ++begin) {
         MakeMove(begin->move, &record);

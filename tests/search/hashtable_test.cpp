@@ -25,7 +25,7 @@ protected:
         hashStamp = 1;
         ClearHashTable();
     }
-    static void Select(uint64_t key, int side) {
+    static void Select(uint64_t key, Colour side) {
         pos.hashKey = key;
         pos.sideToMove = side;
     }

@@ -93,7 +93,7 @@ TEST_F(NodeTest, PickerVisitsEveryMoveOfALongQuietList) {
     }
     record->listEnd = moveStack + 1000 + count;
     MovePicker picker;
-    StartPicker(picker, record, moveStack + 1000, 1);
+    StartPicker(picker, record, moveStack + 1000, WHITE);
     std::multiset<int> seen;
     std::vector<int16_t> order;
     while (ScoredMove* entry = NextMove(picker)) {
@@ -122,6 +122,22 @@ TEST_F(NodeTest, SearchesPositionsWithoutAKing) {
     EXPECT_NE(move, MOVE_NONE);
     Setup("8/4p3/8/8/8/8/8/4K3 b - -");
     EXPECT_NE(SearchQuietly(6), MOVE_NONE);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(NodeTest, OverwhelmingMaterialStaysBelowTheMateScores) {
+    // Black has seven legal moves; however lost, none of them may read as
+    // illegal or the root would call it stalemate.
+    Setup("6bk/6pp/8/8/8/QQQQQQQQ/RRBB4/K1NN4 b - -");
+    EXPECT_GE(Evaluate(), -EVALUATION_LIMIT);
+    const Move move = SearchQuietly(3);
+    EXPECT_FALSE(IsSpecialMove(move)) << Text(move);
+    EXPECT_GT(moveStack[0].score, -MATE_SCORE);
+    Setup("6bk/6pp/8/8/8/QQQQQQQQ/RRBB4/K1NN4 w - -");
+    EXPECT_LE(Evaluate(), EVALUATION_LIMIT);
 }
 
 }  // namespace

@@ -63,11 +63,17 @@ TEST_F(PvTest, StopsAtAMoveThatIsNotLegal) {
     EXPECT_EQ(Pv(5), "");
 }
 
-TEST_F(PvTest, StopsOnARepeatedPosition) {
+TEST_F(PvTest, ACycleOfTableMovesRunsToTheLimit) {
     Setup(START_FEN);
     const std::vector<Move> cycle = {M(SQ_G1, SQ_F3), M(SQ_G8, SQ_F6), M(SQ_F3, SQ_G1), M(SQ_F6, SQ_G8)};
     StoreLine({cycle[0], cycle[1], cycle[2]}, cycle[3]);
-    EXPECT_EQ(Pv(100), "g1f3 g8f6 f3g1 f6g8 ");
+    EXPECT_EQ(Pv(6), "g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 ");
+    // The longest line the driver asks for ends inside the ply records.
+    const std::string longest = Pv(127);
+    EXPECT_EQ(longest.size() % 5, 0u);
+    EXPECT_GE(longest.size(), 100u * 5);
+    EXPECT_EQ(currentPly, plyRecords);
+    EXPECT_EQ(historyTop, positionHistory);
 }
 
 TEST_F(PvTest, LeavesPositionRecordsAndRootListAsTheyWere) {
