@@ -2,6 +2,7 @@
 // generated for its position, and stored; finished games only, no duplicates.
 #include "gamefiles/pgn2game.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstring>
 #include <string>
@@ -65,15 +66,19 @@ void Say(const char* format, ...) {
 void SayWarning(int game, const std::string& pgnName) {
     static constexpr char HEAD[] = "Warning: game ";
     static constexpr char MIDDLE[] = " (skipped) file: ";
-    char digits[12];
-    int n = 0;
+    char text[64];
+    char* p = text;
+    std::memcpy(p, HEAD, sizeof HEAD - 1);
+    p += sizeof HEAD - 1;
+    char* const digits = p;
     do {
-        digits[n++] = static_cast<char>('0' + game % 10);
+        *p++ = static_cast<char>('0' + game % 10);
         game /= 10;
     } while (game > 0);
-    pendingConsole.append(HEAD, sizeof HEAD - 1);
-    while (n > 0) pendingConsole += digits[--n];
-    pendingConsole.append(MIDDLE, sizeof MIDDLE - 1);
+    std::reverse(digits, p);
+    std::memcpy(p, MIDDLE, sizeof MIDDLE - 1);
+    p += sizeof MIDDLE - 1;
+    pendingConsole.append(text, static_cast<size_t>(p - text));
     pendingConsole += pgnName;
     pendingConsole += '\n';
     if (pendingConsole.size() >= CONSOLE_BLOCK) FlushConsole();
