@@ -40,7 +40,7 @@ void FlushEcho() {
 
 // Standard output of a conversion, written in blocks for the same reason: a
 // second conversion of a file warns for every game.
-constexpr size_t CONSOLE_BLOCK = 1 << 13;
+constexpr size_t CONSOLE_BLOCK = 1 << 16;
 std::string pendingConsole;
 
 void FlushConsole() {
@@ -557,6 +557,18 @@ void GameSet::Load(OutputFile& gameFile) {
     size_t have = 0, at = 0;
     uint64_t offset = 0;
     bool end = false;
+    // The records are taken in batches whose slots are fetched first: a
+    // slot is a random place in a large table, and the fetches overlap.
+    constexpr int BATCH = 64;
+    Slot batch[BATCH];
+    int waiting = 0;
+    auto insertBatch = [&] {
+        while (2 * (count_ + waiting) > static_cast<int64_t>(slots_.size())) Grow();
+        const size_t mask = slots_.size() - 1;
+        for (int i = 0; i < waiting; ++i) __builtin_prefetch(&slots_[batch[i].fingerprint & mask], 1);
+        for (int i = 0; i < waiting; ++i) Insert(batch[i].fingerprint, batch[i].offset);
+        waiting = 0;
+    };
     for (;;) {
         if (have - at < 2 * (GAME_MAX_MOVES + 1) && !end) {
             std::memmove(block.data(), block.data() + at, have - at);
@@ -587,10 +599,12 @@ void GameSet::Load(OutputFile& gameFile) {
             fault_ = "GAME FILE CUT OFF";
             break;
         }
-        Insert(Fingerprint(block.data() + at, size), offset);
+        batch[waiting++] = Slot{Fingerprint(block.data() + at, size), offset};
+        if (waiting == BATCH) insertBatch();
         at += size;
         offset += size;
     }
+    insertBatch();
     if (std::ferror(stream)) fault_ = "cannot read GAME file";
 }
 
