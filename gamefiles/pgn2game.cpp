@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "board/fen.h"
+#include "board/hugepages.h"
 #include "board/log.h"
 #include "board/makemove.h"
 #include "board/movetext.h"
@@ -494,11 +496,19 @@ uint64_t Fingerprint(const unsigned char* bytes, size_t size) {
 }  // namespace
 
 void GameSet::Grow() {
-    std::vector<Slot> old;
+    const size_t count = slotCount_ ? 2 * slotCount_ : 1024;
+    const size_t bytes = count * sizeof(Slot);
+    Slot* table = static_cast<Slot*>(std::aligned_alloc(bytes >= HUGE_PAGE_SIZE ? HUGE_PAGE_SIZE : 64, bytes));
+    if (!table) throw std::bad_alloc();
+    if (bytes >= HUGE_PAGE_SIZE) AdviseHugePages(table, bytes);
+    std::memset(static_cast<void*>(table), 0, bytes);
+    std::unique_ptr<Slot[], FreeSlots> old(table);
     old.swap(slots_);
-    slots_.assign(old.empty() ? 1024 : 2 * old.size(), Slot{0, 0});
-    const size_t mask = slots_.size() - 1;
-    for (const Slot& slot : old) {
+    const size_t oldCount = slotCount_;
+    slotCount_ = count;
+    const size_t mask = count - 1;
+    for (size_t j = 0; j < oldCount; ++j) {
+        const Slot& slot = old[j];
         if (!slot.fingerprint) continue;
         size_t i = slot.fingerprint & mask;
         while (slots_[i].fingerprint) i = (i + 1) & mask;
@@ -507,8 +517,8 @@ void GameSet::Grow() {
 }
 
 void GameSet::Insert(uint64_t fingerprint, uint64_t offset) {
-    if (2 * (count_ + 1) > static_cast<int64_t>(slots_.size())) Grow();
-    const size_t mask = slots_.size() - 1;
+    if (2 * (count_ + 1) > static_cast<int64_t>(slotCount_)) Grow();
+    const size_t mask = slotCount_ - 1;
     size_t i = fingerprint & mask;
     while (slots_[i].fingerprint) i = (i + 1) & mask;
     slots_[i] = Slot{fingerprint, offset};
@@ -535,9 +545,9 @@ bool GameSet::AddNew(const GameRecord& game, uint64_t offset) {
     EncodeGame(game, bytes);
     const size_t size = static_cast<size_t>(GameRecordSize(game));
     const uint64_t fingerprint = Fingerprint(bytes, size);
-    if (2 * (count_ + 1) > static_cast<int64_t>(slots_.size())) Grow();
+    if (2 * (count_ + 1) > static_cast<int64_t>(slotCount_)) Grow();
     // One probe run finds an equal game or the free slot for this one.
-    const size_t mask = slots_.size() - 1;
+    const size_t mask = slotCount_ - 1;
     size_t i = fingerprint & mask;
     for (; slots_[i].fingerprint; i = (i + 1) & mask)
         if (slots_[i].fingerprint == fingerprint && SameRecord(slots_[i].offset, bytes, size)) return false;
@@ -563,8 +573,8 @@ void GameSet::Load(OutputFile& gameFile) {
     Slot batch[BATCH];
     int waiting = 0;
     auto insertBatch = [&] {
-        while (2 * (count_ + waiting) > static_cast<int64_t>(slots_.size())) Grow();
-        const size_t mask = slots_.size() - 1;
+        while (2 * (count_ + waiting) > static_cast<int64_t>(slotCount_)) Grow();
+        const size_t mask = slotCount_ - 1;
         for (int i = 0; i < waiting; ++i) __builtin_prefetch(&slots_[batch[i].fingerprint & mask], 1);
         for (int i = 0; i < waiting; ++i) Insert(batch[i].fingerprint, batch[i].offset);
         waiting = 0;

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "board/types.h"
@@ -121,7 +123,12 @@ private:
     void Grow();
     bool SameRecord(uint64_t offset, const unsigned char* bytes, size_t size);
 
-    std::vector<Slot> slots_;
+    struct FreeSlots {
+        void operator()(Slot* slots) const { std::free(slots); }
+    };
+    // A power of two of slots, in huge pages when large: the probes are random.
+    std::unique_ptr<Slot[], FreeSlots> slots_;
+    size_t slotCount_ = 0;
     int64_t count_ = 0;
     bool loaded_ = false;
     const char* fault_ = nullptr;
