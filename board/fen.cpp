@@ -46,9 +46,6 @@ void BuildOccupancy(Position& p) {
         p.colourBB[side] = set;
     }
     p.occupied = p.colourBB[BLACK] | p.colourBB[WHITE];
-    p.occFiles = RotateFiles(p.occupied);
-    p.occDiagA1H8 = RotateDiagA1H8(p.occupied);
-    p.occDiagA8H1 = RotateDiagA8H1(p.occupied);
 }
 
 bool AttackedBy(const Position& p, int sq, Colour side) {

@@ -35,9 +35,6 @@ const char* CheckPositionInvariants() {
         if (pos.colourBB[side] != colour[side]) return "colour set is not the union of its pieces";
     }
     if (pos.occupied != (pos.colourBB[BLACK] | pos.colourBB[WHITE])) return "occupied is not the union of the colour sets";
-    if (pos.occFiles != RotateFiles(pos.occupied)) return "file rotation out of date";
-    if (pos.occDiagA1H8 != RotateDiagA1H8(pos.occupied)) return "a1-h8 rotation out of date";
-    if (pos.occDiagA8H1 != RotateDiagA8H1(pos.occupied)) return "a8-h1 rotation out of date";
     if (pos.totalMaterial != total) return "totalMaterial disagrees with the board";
     for (const Colour side : {BLACK, WHITE}) {
         if (pos.pieceMaterial[side] != pieces[side]) return "pieceMaterial disagrees with the board";
@@ -53,7 +50,6 @@ bool SamePosition(const Position& a, const Position& b) {
     return a.sideToMove == b.sideToMove && std::memcmp(a.board, b.board, sizeof a.board) == 0 &&
            std::memcmp(a.pieceBB, b.pieceBB, sizeof a.pieceBB) == 0 &&
            std::memcmp(a.colourBB, b.colourBB, sizeof a.colourBB) == 0 && a.occupied == b.occupied &&
-           a.occFiles == b.occFiles && a.occDiagA1H8 == b.occDiagA1H8 && a.occDiagA8H1 == b.occDiagA8H1 &&
            a.hashKey == b.hashKey && a.pawnKey == b.pawnKey && a.kingSq[0] == b.kingSq[0] &&
            a.kingSq[1] == b.kingSq[1] && a.castleRights == b.castleRights && a.epSquare == b.epSquare &&
            a.totalMaterial == b.totalMaterial && a.pieceMaterial[0] == b.pieceMaterial[0] &&

@@ -44,11 +44,22 @@ constexpr uint16_t RookLeavesRights(Colour side, int sq) {
 constexpr uint16_t SIDE_RIGHTS[2] = {CASTLE_BLACK_SHORT | CASTLE_BLACK_LONG,
                                      CASTLE_WHITE_SHORT | CASTLE_WHITE_LONG};
 
+// The keys of every set of castling rights (bits 1, 2, 8 and 16).
+struct RightsKeys {
+    uint64_t key[32];
+};
+constexpr RightsKeys MakeRightsKeys() {
+    RightsKeys table{};
+    for (unsigned rights = 0; rights < 32; ++rights) table.key[rights] = CastleKeys(rights);
+    return table;
+}
+constexpr RightsKeys RIGHTS_KEYS = MakeRightsKeys();
+
 inline void DropRights(uint16_t lost) {
     lost &= pos.castleRights;
     if (lost) {
         pos.castleRights ^= lost;
-        pos.hashKey ^= CastleKeys(lost);
+        pos.hashKey ^= RIGHTS_KEYS.key[lost];
     }
 }
 
@@ -66,19 +77,7 @@ constexpr CastleSquares CASTLE_SQUARES[4] = {
     {SQ_E1, SQ_C1, SQ_A1, SQ_D1},
 };
 
-inline void ToggleRotated(int sq) {
-    pos.occFiles ^= squareBitFiles[sq];
-    pos.occDiagA1H8 ^= squareBitA1H8[sq];
-    pos.occDiagA8H1 ^= squareBitA8H1[sq];
-}
-inline void SetRotated(int sq) {
-    pos.occFiles |= squareBitFiles[sq];
-    pos.occDiagA1H8 |= squareBitA1H8[sq];
-    pos.occDiagA8H1 |= squareBitA8H1[sq];
-}
-
 inline void MovePiece(int from, int to, Colour side, uint16_t& count, PlyRecord* record) {
-    ToggleRotated(from);  // from is occupied: the toggle clears it
     const int piece = pos.board[from];
     const Bitboard fromTo = BitOf(from) | BitOf(to);
     const uint64_t* keys = keyTable[piece];
@@ -101,7 +100,7 @@ inline void MovePiece(int from, int to, Colour side, uint16_t& count, PlyRecord*
         break;
     }
     case ROOK:
-        DropRights(RookLeavesRights(side, from));
+        if (pos.castleRights) DropRights(RookLeavesRights(side, from));
         [[fallthrough]];
     case KNIGHT:
     case BISHOP:
@@ -113,7 +112,7 @@ inline void MovePiece(int from, int to, Colour side, uint16_t& count, PlyRecord*
     default:  // king
         pos.kingSq[side] = static_cast<uint8_t>(to);
         pos.hashKey ^= keys[from] ^ keys[to];
-        DropRights(SIDE_RIGHTS[side]);
+        if (pos.castleRights) DropRights(SIDE_RIGHTS[side]);
         break;
     }
     pos.board[to] = pos.board[from];
@@ -180,7 +179,6 @@ void MakeMove(Move move, PlyRecord* record) {
     switch (kind) {
     case KIND_QUIET:
         count = static_cast<uint16_t>(previousCount + 1);
-        SetRotated(to);
         MovePiece(from, to, s, count, record);
         break;
     case KIND_CAPTURE: {
@@ -218,9 +216,6 @@ void MakeMove(Move move, PlyRecord* record) {
         pos.pieceBB[pawn] ^= fromTo;
         pos.colourBB[s] ^= fromTo;
         pos.occupied = pos.colourBB[0] | pos.colourBB[1];
-        pos.occFiles ^= squareBitFiles[from] ^ epMaskFiles[to];
-        pos.occDiagA1H8 ^= squareBitA1H8[from] ^ epMaskA1H8[to];
-        pos.occDiagA8H1 ^= squareBitA8H1[from] ^ epMaskA8H1[to];
         break;
     }
     case KIND_CASTLE_BLACK_SHORT:
@@ -240,10 +235,6 @@ void MakeMove(Move move, PlyRecord* record) {
         pos.pieceBB[rook] ^= BitOf(c.rookFrom) | BitOf(c.rookTo);
         pos.colourBB[s] ^= BitOf(c.kingFrom) | BitOf(c.kingTo) | BitOf(c.rookFrom) | BitOf(c.rookTo);
         pos.occupied = pos.colourBB[0] | pos.colourBB[1];
-        ToggleRotated(c.kingFrom);
-        ToggleRotated(c.kingTo);
-        ToggleRotated(c.rookFrom);
-        ToggleRotated(c.rookTo);
         break;
     }
     default: {  // promotions, kinds 4..11
@@ -252,9 +243,7 @@ void MakeMove(Move move, PlyRecord* record) {
         const int promotedUnits = MATERIAL_UNITS[promoted];
         int change = promotedUnits - 1;
         pos.pieceMaterial[s] = static_cast<uint8_t>(pos.pieceMaterial[s] + promotedUnits);
-        if (kind < KIND_CAPTURE_PROMO_QUEEN) {
-            SetRotated(to);
-        } else {
+        if (kind >= KIND_CAPTURE_PROMO_QUEEN) {
             const int capturedUnits = MATERIAL_UNITS[pos.board[to]];
             RemoveCaptured(to, o, record);
             pos.pieceMaterial[o] = static_cast<uint8_t>(pos.pieceMaterial[o] - capturedUnits);
@@ -262,7 +251,6 @@ void MakeMove(Move move, PlyRecord* record) {
         }
         record->materialChange = static_cast<int8_t>(change);
         pos.totalMaterial = static_cast<uint16_t>(pos.totalMaterial + change);
-        ToggleRotated(from);
         record->movedPieceSnapshot = pos.pieceBB[pawn];
         pos.board[from] = EMPTY;
         pos.board[to] = static_cast<PieceCode>(promoted);
@@ -289,9 +277,6 @@ void UnmakeMove(Move move, PlyRecord* record) {
     const int from = FromOf(move), to = ToOf(move);
     const Colour o = pos.sideToMove, s = Opponent(o);
 
-    pos.occFiles = record->occFilesSnapshot;
-    pos.occDiagA1H8 = record->occDiagA1H8Snapshot;
-    pos.occDiagA8H1 = record->occDiagA8H1Snapshot;
     pos.occupied = record->occupiedSnapshot;
     pos.colourBB[s] = record->sideOccupiedSnapshot;
     pos.epSquare = record->epSnapshot;

@@ -14,9 +14,6 @@ uint32_t historyTable[2][4096];
 void SaveSnapshot(PlyRecord* record) {
     record->occupiedSnapshot = pos.occupied;
     record->sideOccupiedSnapshot = pos.colourBB[pos.sideToMove];
-    record->occFilesSnapshot = pos.occFiles;
-    record->occDiagA1H8Snapshot = pos.occDiagA1H8;
-    record->occDiagA8H1Snapshot = pos.occDiagA8H1;
     record->keySnapshot = pos.hashKey;
     record->pawnKeySnapshot = pos.pawnKey;
     record->castleSnapshot = pos.castleRights;

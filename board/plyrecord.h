@@ -23,9 +23,6 @@ struct PlyRecord {
     Bitboard occupiedSnapshot;
     Bitboard sideOccupiedSnapshot;
     Bitboard movedPieceSnapshot;
-    Bitboard occFilesSnapshot;
-    Bitboard occDiagA1H8Snapshot;
-    Bitboard occDiagA8H1Snapshot;
     uint64_t keySnapshot;
     uint32_t pawnKeySnapshot;
     ScoredMove* cursor;

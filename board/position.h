@@ -18,9 +18,6 @@ struct Position {
     Bitboard pieceBB[11];      // codes 1..10; kings have no bitboard
     Bitboard colourBB[2];      // [0] black, [1] white, kings included
     Bitboard occupied;
-    Bitboard occFiles;
-    Bitboard occDiagA1H8;
-    Bitboard occDiagA8H1;
     uint64_t hashKey;
     uint32_t pawnKey;
     uint8_t kingSq[2];         // [0] black, [1] white; SQ_NONE when absent

@@ -69,6 +69,21 @@ bool KingAttackedAfterMove(Move move, Colour side) {
     return side == WHITE ? KingAttackedAfterMoveOf<WHITE>(move) : KingAttackedAfterMoveOf<BLACK>(move);
 }
 
+Bitboard PinnedPieces(Colour side) {
+    const int k = pos.kingSq[side];
+    if (!HasKing(k)) return 0;
+    const Colour enemy = Opponent(side);
+    const Bitboard queens = pos.pieceBB[CodeOf(QUEEN, enemy)];
+    Bitboard pinners = ((pos.pieceBB[CodeOf(ROOK, enemy)] | queens) & rookRays[k]) |
+                       ((pos.pieceBB[CodeOf(BISHOP, enemy)] | queens) & bishopRays[k]);
+    Bitboard pinned = 0;
+    for (; pinners; pinners &= pinners - 1) {
+        const Bitboard between = squaresBetween[k][FirstSquare(pinners)] & pos.occupied;
+        if (between && !(between & (between - 1)) && (between & pos.colourBB[side])) pinned |= between;
+    }
+    return pinned;
+}
+
 bool IsPseudoLegal(Move move) {
     const int from = FromOf(move), to = ToOf(move), kind = KindOfMove(move);
     const int piece = pos.board[from];

@@ -1,10 +1,26 @@
 // Legality tests applied after a move has been made.
 #pragma once
 
-#include "board/types.h"
+#include "board/plyrecord.h"
+#include "board/tables.h"
 
 // True when the king of side is attacked, or move castles through an attacked square.
 bool KingAttackedAfterMove(Move move, Colour side);
+
+// Pieces of side that stand alone between its king and an enemy slider on
+// the slider's line.
+Bitboard PinnedPieces(Colour side);
+// The same answer as above, quicker, given what held before the move: the
+// mover's check information and pinned pieces. Out of check, a move that is
+// neither a king move nor en passant exposes the king only by taking a
+// pinned piece off its line.
+inline bool KingAttackedAfterMove(Move move, Colour side, const CheckInfo& before, Bitboard pinned) {
+    const int k = pos.kingSq[side];
+    const Square from = FromOf(move), to = ToOf(move);
+    if (before.checkers || to == k || KindOfMove(move) == KIND_EN_PASSANT || IsCastling(move) || !HasKing(k))
+        return KingAttackedAfterMove(move, side);
+    return (pinned & squareBit[from]) && !(lineThrough[k][from] & squareBit[to]);
+}
 using CastlingPathFn = bool (*)(Move move);
 extern const CastlingPathFn CastlingPathAttacked[2];
 // True when move is a pseudo-legal knight, bishop, rook, queen or king move

@@ -50,13 +50,14 @@ uint64_t Perft(int depth, PlyRecord* record, ScoredMove* list) {
     ScoredMove* end = Generate(record, list);
     SaveSnapshot(record);
     const Colour side = pos.sideToMove;
+    const Bitboard pinned = PinnedPieces(side);
     uint64_t leaves = 0;
     Position before;
     HistoryEntry* top = historyTop;
     if constexpr (CHECKS) before = pos;
     for (ScoredMove* m = list; m != end; ++m) {
         MakeMove(m->move, record);
-        if (!KingAttackedAfterMove(m->move, side)) leaves += depth > 1 ? Perft(depth - 1, record + 1, end) : 1;
+        if (!KingAttackedAfterMove(m->move, side, record->check, pinned)) leaves += depth > 1 ? Perft(depth - 1, record + 1, end) : 1;
         UnmakeMove(m->move, record);
         if constexpr (CHECKS) {
             if (!SamePosition(before, pos) || historyTop != top) Fail("unmake did not restore the position", m->move);
