@@ -1,9 +1,13 @@
 // GAME to position database ("game2pos").
 #pragma once
 
-#include <cstdio>
 #include "gamefiles/gamefile.h"
 
+class OutputFile;
+
 void GameToPositions(const char* gameName, const char* dbName);
-void WriteGamePositions(GameRecord& game, std::FILE* stream, int maxPly);
-void WritePositionLine(GameRecord& game, std::FILE* stream, int i);
+// The lines of one game, at most maxPly of them, as one unit of the output;
+// raises GameFileError for a move the position does not allow, and then
+// nothing of the game is written.
+void WriteGamePositions(GameRecord& game, OutputFile& out, int maxPly);
+void WritePositionLine(GameRecord& game, OutputFile& out, int i);

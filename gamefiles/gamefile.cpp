@@ -2,8 +2,10 @@
 #include "gamefiles/gamefile.h"
 
 #include <cstring>
+#include <string>
 
 #include "board/movetext.h"
+#include "gamefiles/outfile.h"
 
 namespace {
 
@@ -42,14 +44,29 @@ bool ReadGame(GameRecord& game, std::FILE* stream) {
     return true;
 }
 
-void WriteGame(const GameRecord& game, std::FILE* stream) {
-    unsigned char bytes[2 * (GAME_MAX_MOVES + 1)];
+int GameRecordSize(const GameRecord& game) { return 2 * (GameMoveCount(game) + 1); }
+
+void EncodeGame(const GameRecord& game, unsigned char* bytes) {
     const int words = GameMoveCount(game) + 1;
     for (int i = 0; i < words; ++i) {
         bytes[2 * i] = static_cast<unsigned char>(game.moveWords[i] & 0xFF);
         bytes[2 * i + 1] = static_cast<unsigned char>(game.moveWords[i] >> 8);
     }
-    std::fwrite(bytes, 1, 2 * words, stream);
+}
+
+bool WriteGame(const GameRecord& game, std::FILE* stream) {
+    unsigned char bytes[2 * (GAME_MAX_MOVES + 1)];
+    EncodeGame(game, bytes);
+    const size_t size = static_cast<size_t>(GameRecordSize(game));
+    return std::fwrite(bytes, 1, size, stream) == size;
+}
+
+void WriteGame(const GameRecord& game, OutputFile& out) {
+    const int size = GameRecordSize(game);
+    char* bytes = out.Reserve(static_cast<size_t>(size));
+    EncodeGame(game, reinterpret_cast<unsigned char*>(bytes));
+    out.Commit(bytes + size);
+    out.EndUnit();
 }
 
 bool GamesEqual(const GameRecord& a, const GameRecord& b) {
@@ -57,14 +74,16 @@ bool GamesEqual(const GameRecord& a, const GameRecord& b) {
     return std::memcmp(a.moveWords + 1, b.moveWords + 1, 2 * GameMoveCount(a)) == 0;
 }
 
-void WriteResultTag(const GameRecord& game, std::FILE* stream) {
-    std::fprintf(stream, "[Result \"%s\"]\n", game.resultText);
+void WriteResultTag(const GameRecord& game, OutputFile& out) {
+    char* p = out.Reserve(32);
+    p += std::snprintf(p, 32, "[Result \"%s\"]\n", game.resultText);
+    out.Commit(p);
 }
 
-void WriteGamePgn(const GameRecord& game, std::FILE* stream) {
-    WriteResultTag(game, stream);
+void WriteGamePgn(const GameRecord& game, OutputFile& out) {
+    WriteResultTag(game, out);
     // Longest line: 512 move numbers of up to 6 characters and 1023 moves of 6.
-    char line[16 * (GAME_MAX_MOVES + 1)];
+    char* const line = out.Reserve(16 * (GAME_MAX_MOVES + 1));
     char* p = line;
     const int n = GameMoveCount(game);
     for (int i = 1; i <= n; ++i) {
@@ -79,35 +98,58 @@ void WriteGamePgn(const GameRecord& game, std::FILE* stream) {
         p = MoveToText(p, static_cast<Move>(game.moveWords[i]));
         *p++ = ' ';
     }
-    std::strcpy(p, game.resultText);
-    std::fputs(line, stream);
-    std::fputc('\n', stream);
+    for (const char* r = game.resultText; *r; ++r) *p++ = *r;
+    *p++ = '\n';
+    out.Commit(p);
+    out.EndUnit();
 }
 
-void GameToPgn(const char* gameName, const char* pgnName) {
-    std::FILE* in = std::fopen(gameName, "rb");
+void ReportSameFile(const char* name) { std::printf("Input and output are the same file: '%s'\n", name); }
+
+void ConvertGameFile(const char* gameName, const char* outName, const char* outKind, const char* createFormat,
+                     void (*prepare)(), void (*write)(GameRecord&, OutputFile&, int)) {
+    std::FILE* in = OpenInput(gameName, "rb");
     if (!in) {
         std::printf("Cannot open GAME input file: '%s'\n", gameName);
         return;
     }
-    std::FILE* out = std::fopen(pgnName, "a");
-    if (!out) {
-        std::printf("Cannot create PGN output file: '%s'\n", pgnName);
+    // Appending to the GAME file would break it for good.
+    if (IsSameFile(gameName, outName)) {
+        ReportSameFile(outName);
         std::fclose(in);
         return;
     }
-    static GameRecord game;
-    int count = 0;
-    try {
-        while (ReadGame(game, in)) {
-            WriteGamePgn(game, out);
-            ++count;
-        }
-        std::printf("OK\n");
-    } catch (const GameFileError& error) {
-        std::printf("ERROR: %s\n", error.what());
+    OutputFile out;
+    if (!out.Open(outName, "a", outKind)) {
+        std::printf(createFormat, outName);
+        std::fclose(in);
+        return;
     }
-    std::printf("converted: %d games.\n", count);
-    std::fclose(out);
+    std::setvbuf(in, nullptr, _IOFBF, 1 << 16);
+    if (prepare) prepare();
+    static GameRecord game;
+    std::string failure;
+    try {
+        int number = 0;
+        while (ReadGame(game, in)) write(game, out, ++number);
+        if (std::ferror(in)) throw GameFileError(std::string("cannot read GAME file '") + gameName + "'");
+    } catch (const GameFileError& error) {
+        failure = error.what();
+    }
+    // The games read before a fault are written out; a failed write is the
+    // fault to report, since it is what the count shows.
+    try {
+        out.Close();
+    } catch (const GameFileError& error) {
+        failure = error.what();
+    }
+    if (failure.empty()) std::printf("OK\n");
+    else std::printf("ERROR: %s\n", failure.c_str());
+    std::printf("converted: %lld games.\n", static_cast<long long>(out.UnitsWritten()));
     std::fclose(in);
+}
+
+void GameToPgn(const char* gameName, const char* pgnName) {
+    ConvertGameFile(gameName, pgnName, "PGN", "Cannot create PGN output file: '%s'\n", nullptr,
+                    [](GameRecord& game, OutputFile& out, int) { WriteGamePgn(game, out); });
 }

@@ -25,10 +25,29 @@ int GameMoveCount(const GameRecord& game);
 // bits 0 and "WRONG MOVE COUNT" for a count above GAME_MAX_MOVES.
 void SetGameResult(GameRecord& game, uint16_t header);
 
+class OutputFile;
+
+// Bytes of a record on disk: 2 x (n + 1); EncodeGame writes them to bytes.
+int GameRecordSize(const GameRecord& game);
+void EncodeGame(const GameRecord& game, unsigned char* bytes);
+
 // False at the end of the file, also for a record cut off by it.
 bool ReadGame(GameRecord& game, std::FILE* stream);
-void WriteGame(const GameRecord& game, std::FILE* stream);
+// False when the stream did not take the whole record.
+bool WriteGame(const GameRecord& game, std::FILE* stream);
+// Appends the record as one unit of the output file.
+void WriteGame(const GameRecord& game, OutputFile& out);
 bool GamesEqual(const GameRecord& a, const GameRecord& b);
 void GameToPgn(const char* gameName, const char* pgnName);
-void WriteGamePgn(const GameRecord& game, std::FILE* stream);
-void WriteResultTag(const GameRecord& game, std::FILE* stream);
+// The tag line and the movetext line; WriteGamePgn ends the game's unit.
+void WriteGamePgn(const GameRecord& game, OutputFile& out);
+void WriteResultTag(const GameRecord& game, OutputFile& out);
+
+// The message line of a file given as both input and output of a tool.
+void ReportSameFile(const char* name);
+// The frame of "game2pgn" and "game2pos": opens the GAME file and the output
+// (printing createFormat with its name when that fails), calls prepare, then
+// write for every game with its number from 1, and reports "OK" or the error
+// and the games whose output is whole in the file.
+void ConvertGameFile(const char* gameName, const char* outName, const char* outKind, const char* createFormat,
+                     void (*prepare)(), void (*write)(GameRecord&, OutputFile&, int));

@@ -2,30 +2,31 @@
 // generated for its position, and stored; finished games only, no duplicates.
 #include "gamefiles/pgn2game.h"
 
+#include <algorithm>
+#include <cstdarg>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "board/fen.h"
+#include "board/hugepages.h"
 #include "board/log.h"
 #include "board/makemove.h"
 #include "board/movetext.h"
 #include "board/position.h"
+#include "gamefiles/movecheck.h"
 #include "gamefiles/san.h"
 #include "gamefiles/setboard.h"
 #include "movegen/evasions.h"
-#include "movegen/generate.h"
 #include "movegen/legality.h"
 
 namespace {
 
-// Undo records of the moves of the game being read: a game is longer than
-// the search's ply records.
-PlyRecord gameRecords[GAME_MAX_MOVES + 1];
-ScoredMove generated[256];
-
-// The echo of a game is collected here and written to the log in one piece
-// after the game: the same text as line by line, with one flush per game. The
+// The echo of the games is collected here and written to the log in blocks
+// of about this size, and always before the end mark of a file or an error
+// line: the same text as line by line, without a write for every game. The
 // movetext has no line end of its own; the next game's first line ends it.
+constexpr size_t ECHO_BLOCK = 1 << 16;
 std::string pendingEcho;
 
 void EchoLine(const char* text) {
@@ -39,7 +40,70 @@ void FlushEcho() {
     pendingEcho.clear();
 }
 
+// Standard output of a conversion, written in blocks for the same reason: a
+// second conversion of a file warns for every game.
+constexpr size_t CONSOLE_BLOCK = 1 << 16;
+std::string pendingConsole;
+
+void FlushConsole() {
+    if (pendingConsole.empty()) return;
+    std::fwrite(pendingConsole.data(), 1, pendingConsole.size(), stdout);
+    std::fflush(stdout);
+    pendingConsole.clear();
+}
+
+void Say(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Say(const char* format, ...) {
+    char text[1024];
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (n > 0) pendingConsole.append(text, static_cast<size_t>(n) < sizeof text ? n : sizeof text - 1);
+    if (pendingConsole.size() >= CONSOLE_BLOCK) FlushConsole();
+}
+
+// "Warning: game %d (skipped) file: %s\n", written without a format: a second
+// conversion of a file gives it for every game.
+void SayWarning(int game, const std::string& pgnName) {
+    static constexpr char HEAD[] = "Warning: game ";
+    static constexpr char MIDDLE[] = " (skipped) file: ";
+    char text[64];
+    char* p = text;
+    std::memcpy(p, HEAD, sizeof HEAD - 1);
+    p += sizeof HEAD - 1;
+    char* const digits = p;
+    do {
+        *p++ = static_cast<char>('0' + game % 10);
+        game /= 10;
+    } while (game > 0);
+    std::reverse(digits, p);
+    std::memcpy(p, MIDDLE, sizeof MIDDLE - 1);
+    p += sizeof MIDDLE - 1;
+    pendingConsole.append(text, static_cast<size_t>(p - text));
+    pendingConsole += pgnName;
+    pendingConsole += '\n';
+    if (pendingConsole.size() >= CONSOLE_BLOCK) FlushConsole();
+}
+
+// The board of an illegal move goes straight to standard output.
+void ShowBoard() {
+    FlushConsole();
+    PrintBoard(pos.board);
+}
+
 bool IsSpace(int c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\v'; }
+
+// Characters that end a move token: white space and the characters that begin
+// or end the other elements of a movetext.
+struct TokenEnds {
+    bool table[256] = {};
+    constexpr TokenEnds() {
+        for (unsigned char c : {' ', '\n', '\r', '\t', '\f', '\v', '{', '}', '(', ')', '[', ']', ';', '$'}) table[c] = true;
+    }
+};
+constexpr TokenEnds TOKEN_ENDS;
+bool EndsToken(unsigned char c) { return TOKEN_ENDS.table[c]; }
 
 bool IsResultToken(const char* token) {
     return !std::strcmp(token, "1-0") || !std::strcmp(token, "0-1") || !std::strcmp(token, "1/2-1/2") ||
@@ -57,40 +121,68 @@ void SkipNested(PgnReader& stream, int open, int close) {
     }
 }
 
+// Passes over a variation whose "(" was just read: nested variations, and the
+// comments inside it, whose brackets do not count.
+void SkipVariation(PgnReader& stream) {
+    int depth = 1;
+    while (depth > 0) {
+        stream.SkipSpace();
+        const int c = stream.Get();
+        if (c == EOF) return;
+        if (c == '(') ++depth;
+        else if (c == ')') --depth;
+        else if (c == '{') SkipNested(stream, '{', '}');
+    }
+}
+
+// Passes over a comment or a variation whose opening character was just read.
+void SkipCommentOrVariation(PgnReader& stream, int open) {
+    if (open == '{') SkipNested(stream, '{', '}');
+    else SkipVariation(stream);
+}
+
+// Reads the rest of a token into text (at most size - 1 characters kept).
+int ReadTokenText(PgnReader& stream, char* text, int size) { return stream.ReadUntil(EndsToken, text, size); }
+
 // Passes over the rest of a movetext that is not read: up to its result
 // token, or up to the next tag section, so the next game starts cleanly.
 void SkipMovetext(PgnReader& stream) {
     for (;;) {
-        stream.SkipWhitespace();
+        stream.SkipSpace();
         const int c = stream.Peek();
         if (c == EOF || c == '[') return;
         if (c == '{' || c == '(') {
             stream.Get();
-            SkipNested(stream, c, c == '{' ? '}' : ')');
+            SkipCommentOrVariation(stream, c);
             continue;
         }
         char token[16];
-        int n = 0;
-        for (int d = stream.Peek(); d != EOF && !IsSpace(d) && d != '{' && d != '(' && d != '['; d = stream.Peek()) {
-            stream.Get();
-            if (n < 15) token[n++] = static_cast<char>(d);
-        }
-        token[n] = '\0';
+        ReadTokenText(stream, token, sizeof token);
+        if (!token[0]) stream.Get();  // a lone closing bracket or "$"
         if (IsResultToken(token)) return;
     }
 }
 
-// Takes back the moves of the game read so far, last first.
-void TakeBack(const GameRecord& game, int made) {
-    while (made > 0) {
-        UnmakeMove(static_cast<Move>(game.moveWords[made]), &gameRecords[made]);
-        --made;
+// Passes over what may stand between two games: white space and comments (a
+// comment after a result token belongs to no move).
+void SkipToTags(PgnReader& stream) {
+    stream.SkipSpace();
+    while (stream.Peek() == '{') {
+        stream.Get();
+        SkipNested(stream, '{', '}');
+        stream.SkipSpace();
     }
 }
 
 bool StartsWith(const char* text, const char* prefix) { return std::strncmp(text, prefix, std::strlen(prefix)) == 0; }
 
-// Value of a tag line such as: FEN "..."] ; empty when there is none.
+// True when the tag text begins with the tag name name.
+bool IsTag(const char* text, const char* name) {
+    const size_t n = std::strlen(name);
+    return std::strncmp(text, name, n) == 0 && (text[n] == ' ' || text[n] == '\t' || text[n] == '"');
+}
+
+// Value of a tag text such as: FEN "..."] ; empty when there is none.
 std::string TagValue(const char* text) {
     const char* open = std::strchr(text, '"');
     if (!open) return {};
@@ -110,88 +202,159 @@ bool FenIsStart(const std::string& fen) {
     return std::string(placement) + ' ' + side + ' ' + castling + ' ' + ep == START_FEN;
 }
 
-struct ConversionCounts {
-    int converted = 0;
-    int skipped = 0;
+// Reads one tag after its "[": up to the "]" that closes it (a "]" inside
+// the quoted value does not), or up to the line end when it is not closed.
+// The text kept is at most 510 characters, the "]" included.
+void ReadTagText(PgnReader& stream, char* text) {
+    int n = 0;
+    bool quoted = false;
+    for (int c = stream.Get(); c != EOF && c != '\n'; c = stream.Get()) {
+        if (n < 510) text[n++] = static_cast<char>(c);
+        if (quoted) {
+            if (c == '\\') {
+                const int escaped = stream.Peek();
+                if (escaped != EOF && escaped != '\n') {
+                    stream.Get();
+                    if (n < 510) text[n++] = static_cast<char>(escaped);
+                }
+            } else if (c == '"') {
+                quoted = false;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ']') {
+            break;
+        }
+    }
+    while (n > 0 && text[n - 1] == '\r') --n;
+    text[n] = '\0';
+}
+
+void ReadResultTag(GameRecord& game, const char* text) {
+    const char* p = text + 6;
+    while (*p == ' ') ++p;
+    if (*p) ++p;
+    if (StartsWith(p, "1-0")) {
+        game.resultCode = 'W';
+        std::strcpy(game.resultText, "1-0");
+    } else if (StartsWith(p, "0-1")) {
+        game.resultCode = 'B';
+        std::strcpy(game.resultText, "0-1");
+    } else if (StartsWith(p, "1/2-1/2")) {
+        game.resultCode = 'D';
+        std::strcpy(game.resultText, "1/2-1/2");
+    } else if (*p == '*') {
+        game.resultCode = '*';
+        std::strcpy(game.resultText, "*");
+    } else {
+        throw GameFileError("Result Error 1");
+    }
+}
+
+uint16_t ResultBits(const char* resultText) {
+    if (!std::strcmp(resultText, "1-0")) return 0x8000;
+    if (!std::strcmp(resultText, "0-1")) return 0x4000;
+    if (!std::strcmp(resultText, "1/2-1/2")) return 0xC000;
+    return 0;
+}
+
+// The position the game started from, put back on every exit of the reader:
+// the moves are made forward only and never unmade one by one.
+struct StartPosition {
+    Position position;
+    HistoryEntry* top;
+    StartPosition() : position(pos), top(historyTop) {}
+    void Restore() const {
+        pos = position;
+        historyTop = top;
+    }
 };
 
 }  // namespace
 
-bool PgnReader::Fill() {
-    if (atEnd_) return false;
-    const size_t got = std::fread(buffer_, 1, sizeof buffer_, file_);
-    next_ = buffer_;
-    end_ = buffer_ + got;
-    if (got == 0) {
-        atEnd_ = true;
-        return false;
+// ---- The PGN reader ----
+
+void PgnReader::Open(std::FILE* file) {
+    file_ = file;
+    next_ = end_ = buffer_;
+    atEnd_ = started_ = failed_ = false;
+}
+
+bool PgnReader::Fill(size_t need) {
+    if (atEnd_) return static_cast<size_t>(end_ - next_) >= need;
+    // The character before next_ stays, so that Unget works across a refill.
+    char* keep = next_ > buffer_ ? next_ - 1 : next_;
+    if (keep > buffer_) {
+        started_ = true;
+        const size_t rest = static_cast<size_t>(end_ - keep);
+        std::memmove(buffer_, keep, rest);
+        next_ = buffer_ + (next_ - keep);
+        end_ = buffer_ + rest;
     }
-    return true;
+    while (static_cast<size_t>(end_ - next_) < need && !atEnd_) {
+        const size_t room = static_cast<size_t>(buffer_ + sizeof buffer_ - end_);
+        const size_t got = std::fread(end_, 1, room, file_);
+        if (got == 0) {
+            atEnd_ = true;
+            failed_ = std::ferror(file_) != 0;
+            break;
+        }
+        const char* stop = static_cast<const char*>(std::memchr(end_, 0x1A, got));
+        end_ += stop ? stop - end_ : static_cast<std::ptrdiff_t>(got);
+        if (stop) atEnd_ = true;
+    }
+    return static_cast<size_t>(end_ - next_) >= need;
 }
 
 void PgnReader::SkipWhitespace() {
     while (IsSpace(Peek())) Get();
 }
 
+bool PgnReader::SkipOther() {
+    const int c = Peek();
+    if (c == '\f' || c == '\v') {
+        Get();
+        return true;
+    }
+    if (c == ';' || (c == '%' && AtLineStart())) {
+        for (int d = Get(); d != EOF && d != '\n'; d = Get()) {
+        }
+        return true;
+    }
+    return false;
+}
+
 bool ReadPgnTags(GameRecord& game, PgnReader& stream) {
     game.resultText[0] = '\0';
     game.resultCode = '?';
     setUpTag = fenTag = fenIsStart = false;
-    stream.SkipWhitespace();
+    SkipToTags(stream);
     EchoLine("");
-    int c = stream.Get();
-    while (c == '[') {
+    while (stream.Peek() == '[') {
+        stream.Get();
         stream.SkipWhitespace();
         char text[512];
-        int n = 0;
-        for (c = stream.Get(); c != EOF && c != '\n'; c = stream.Get())
-            if (n < 510) text[n++] = static_cast<char>(c);
-        while (n > 0 && text[n - 1] == '\r') --n;
-        text[n] = '\0';
+        ReadTagText(stream, text);
         pendingEcho += '[';
         EchoLine(text);
-        if (StartsWith(text, "Result")) {
-            const char* p = text + 6;
-            while (*p == ' ') ++p;
-            if (*p) ++p;
-            if (StartsWith(p, "1-0")) {
-                game.resultCode = 'W';
-                std::strcpy(game.resultText, "1-0");
-            } else if (StartsWith(p, "0-1")) {
-                game.resultCode = 'B';
-                std::strcpy(game.resultText, "0-1");
-            } else if (StartsWith(p, "1/2-1/2")) {
-                game.resultCode = 'D';
-                std::strcpy(game.resultText, "1/2-1/2");
-            } else if (*p == '*') {
-                game.resultCode = '*';
-                std::strcpy(game.resultText, "*");
-            } else {
-                throw GameFileError("Result Error 1");
-            }
-        } else if (StartsWith(text, "FEN ") || StartsWith(text, "FEN\"")) {
+        if (IsTag(text, "Result")) {
+            ReadResultTag(game, text);
+        } else if (IsTag(text, "FEN")) {
             fenTag = true;
             fenIsStart = FenIsStart(TagValue(text));
-        } else if (StartsWith(text, "SetUp")) {
+        } else if (IsTag(text, "SetUp")) {
             setUpTag = TagValue(text) != "0";
         }
-        stream.SkipWhitespace();
-        c = stream.Get();
+        stream.SkipSpace();
     }
-    stream.Unget();
     EchoLine("");
-    if (stream.Readable() && game.resultCode == '?') throw GameFileError("Result Error 2");
-    return stream.Readable();
+    const bool readable = stream.Readable();
+    if (readable && game.resultCode == '?') throw GameFileError("Result Error 2");
+    return readable;
 }
 
 Move ReadSanToken(GameRecord& game, PgnReader& stream) {
-    int n = 0;
-    while (n < 10) {
-        const int c = stream.Peek();
-        if (c == EOF || c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '{') break;
-        game.sanText[n++] = static_cast<char>(stream.Get());
-    }
-    game.sanText[n] = '\0';
+    ReadTokenText(stream, game.sanText, sizeof game.sanText);
     return ReadSanMove(game.sanText);
 }
 
@@ -208,167 +371,232 @@ uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream) {
         return 0;
     }
 
+    const StartPosition start;
     auto fail = [&](const char* message) {
-        TakeBack(game, plyNo - 1);
+        start.Restore();
         throw GameFileError(message);
     };
+    auto skip = [&](const char* mark) -> uint16_t {
+        start.Restore();
+        SkipMovetext(stream);
+        if (mark) EchoLine(mark);
+        return 0;
+    };
 
-    while (stream.Readable()) {
-        stream.SkipWhitespace();
+    PlyRecord record;
+    bool finished = false;
+    while (!finished) {
+        stream.SkipSpace();
         const int ch = stream.Get();
         if (ch == EOF) break;
         if (ch == '*') {
             if (game.resultCode != '*') fail("Result * error");
-            break;
+            finished = true;
+            continue;
         }
         if (ch >= '0' && ch <= '9') {
-            pendingEcho += static_cast<char>(ch);
-            if (ch == game.resultText[0] && stream.Peek() == static_cast<unsigned char>(game.resultText[1])) {
-                for (const char* r = game.resultText + 1; *r; ++r) {
-                    const int c = stream.Get();
-                    if (c != EOF) pendingEcho += static_cast<char>(c);
-                    if (c != static_cast<unsigned char>(*r)) fail("wrong end result 1");
+            // Castling written with zeros is a move, not a number or a result.
+            const bool castling = ch == '0' && stream.Peek() == '-' && stream.PeekAt(1) == '0';
+            if (!castling) {
+                pendingEcho += static_cast<char>(ch);
+                if (ch == game.resultText[0] && stream.Peek() == static_cast<unsigned char>(game.resultText[1])) {
+                    for (const char* r = game.resultText + 1; *r; ++r) {
+                        const int c = stream.Get();
+                        if (c != EOF) pendingEcho += static_cast<char>(c);
+                        if (c != static_cast<unsigned char>(*r)) fail("wrong end result 1");
+                    }
+                    finished = true;
                 }
-                break;
+                continue;
             }
-            continue;
-        }
-        if (ch == '.') {
+        } else if (ch == '.') {
             pendingEcho += '.';
             continue;
-        }
-        if (ch == '$') continue;
-        if (ch == '{' || ch == '(') {
-            SkipNested(stream, ch, ch == '{' ? '}' : ')');
+        } else if (ch == '$') {
             continue;
-        }
-        // A movetext without a result token ends where the next game's tags begin.
-        if (ch == '[') {
+        } else if (ch == '{' || ch == '(') {
+            SkipCommentOrVariation(stream, ch);
+            continue;
+        } else if (ch == '[') {
+            // The next game's tags: this movetext ended without its result.
             stream.Unget();
             break;
         }
         stream.Unget();
-        const Move move = ReadSanToken(game, stream);
+        // The record holds 1023 moves; a longer game cannot be stored whole,
+        // and its next move is not read against a position it cannot follow.
+        const int length = ReadTokenText(stream, game.sanText, sizeof game.sanText);
+        if (plyNo > GAME_MAX_MOVES) {
+            pendingEcho.append(game.sanText, static_cast<size_t>(length));
+            pendingEcho += ' ';
+            return skip(" {TOO LONG}");
+        }
+        const Move move = ReadSanMove(game.sanText);
         if (move == MOVE_NONE) {
             EchoLine((std::string(game.sanText) + "ERROR").c_str());
-            std::printf("move: %s, plyNo:%d\n", game.sanText, plyNo);
-            TakeBack(game, plyNo - 1);
-            SkipMovetext(stream);
-            return 0;
+            Say("move: %s, plyNo:%d\n", game.sanText, plyNo);
+            return skip(nullptr);
         }
-        pendingEcho += game.sanText;
+        pendingEcho.append(game.sanText, static_cast<size_t>(length));
         pendingEcho += ' ';
-        // The record holds 1023 moves; a longer game cannot be stored whole.
-        if (plyNo > GAME_MAX_MOVES) {
-            TakeBack(game, plyNo - 1);
-            SkipMovetext(stream);
-            EchoLine(" {TOO LONG}");
-            return 0;
-        }
         const Colour side = pos.sideToMove;
-        PlyRecord* record = &gameRecords[plyNo];
-        ComputeCheckInfo(&record->check);
-        ScoredMove* end = GenerateNodeMoves(generated, &record->check);
-        bool listed = false;
-        for (ScoredMove* entry = generated; entry < end; ++entry)
-            if (entry->move == move) {
-                listed = true;
-                break;
-            }
-        if (!listed) {
-            PrintBoard(pos.board);
+        ComputeCheckInfo(&record.check);
+        if (!IsGeneratedMove(move, record.check)) {
+            ShowBoard();
             std::printf("move: %s, plyNo:%d\n", game.sanText, plyNo);
             EchoLine((std::string(game.sanText) + "MOVE NOT LEGAL 1").c_str());
             fail("MOVE NOT LEGAL 1");
         }
-        SaveSnapshot(record);
-        MakeMove(move, record);
-        game.moveWords[plyNo] = move;
+        MakeMove(move, &record);
         if (KingAttackedAfterMove(move, side)) {
-            PrintBoard(pos.board);
+            ShowBoard();
             std::printf("move: %s, plyNo:%d\n", game.sanText, plyNo);
-            ++plyNo;
             fail("MOVE NOT LEGAL 2 - check revealed");
         }
-        ++plyNo;
+        game.moveWords[plyNo++] = move;
     }
 
+    start.Restore();
     if (plyNo == 1) {
-        stream.SkipWhitespace();
+        stream.SkipSpace();
         EchoLine(" {NOMOVES}");
         return 0;
     }
-    uint16_t result = 0;
-    if (!std::strcmp(game.resultText, "1-0")) result = 0x8000;
-    else if (!std::strcmp(game.resultText, "0-1")) result = 0x4000;
-    else if (!std::strcmp(game.resultText, "1/2-1/2")) result = 0xC000;
+    // A game cut off by the end of the file or by the next tags is not
+    // finished, whatever its tag says.
+    if (!finished) {
+        EchoLine(" {NO RESULT}");
+        return 0;
+    }
+    const uint16_t result = ResultBits(game.resultText);
     game.moveWords[0] = static_cast<uint16_t>((plyNo - 1) | result);
-    TakeBack(game, plyNo - 1);
     return result;
 }
 
 // ---- The duplicate test ----
 
-uint64_t GameSet::HashOf(const uint16_t* words) const {
-    uint64_t hash = 0x9E3779B97F4A7C15ull;
-    const int n = words[0] & 0x3FFF;
-    for (int i = 0; i <= n; ++i) hash = (hash ^ words[i]) * 0x100000001B3ull;
-    return hash ^ (hash >> 29);
+namespace {
+
+constexpr size_t GAME_WINDOW = 1 << 16;
+
+uint64_t Fingerprint(const unsigned char* bytes, size_t size) {
+    uint64_t hash = 0x9E3779B97F4A7C15ull ^ size;
+    size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes + i, 8);
+        hash = (hash ^ word) * 0x100000001B3ull;
+        hash ^= hash >> 29;
+    }
+    for (; i < size; ++i) hash = (hash ^ bytes[i]) * 0x100000001B3ull;
+    hash ^= hash >> 32;
+    return hash ? hash : 1;
 }
 
-bool GameSet::Find(const uint16_t* words, uint64_t hash) const {
-    if (slots_.empty()) return false;
-    const size_t mask = slots_.size() - 1;
-    const size_t length = (words[0] & 0x3FFF) + 1;
-    for (size_t i = hash & mask; slots_[i]; i = (i + 1) & mask) {
-        const uint16_t* held = pool_.data() + (slots_[i] - 1);
-        if (held[0] == words[0] && std::memcmp(held, words, 2 * length) == 0) return true;
-    }
-    return false;
-}
+}  // namespace
 
 void GameSet::Grow() {
-    std::vector<uint32_t> old;
+    const size_t count = slotCount_ ? 2 * slotCount_ : 1024;
+    const size_t bytes = count * sizeof(Slot);
+    Slot* table = static_cast<Slot*>(std::aligned_alloc(bytes >= HUGE_PAGE_SIZE ? HUGE_PAGE_SIZE : 64, bytes));
+    if (!table) throw std::bad_alloc();
+    if (bytes >= HUGE_PAGE_SIZE) AdviseHugePages(table, bytes);
+    std::memset(static_cast<void*>(table), 0, bytes);
+    std::unique_ptr<Slot[], FreeSlots> old(table);
     old.swap(slots_);
-    slots_.assign(old.empty() ? 1024 : 2 * old.size(), 0);
-    const size_t mask = slots_.size() - 1;
-    for (uint32_t slot : old) {
-        if (!slot) continue;
-        size_t i = HashOf(pool_.data() + (slot - 1)) & mask;
-        while (slots_[i]) i = (i + 1) & mask;
+    const size_t oldCount = slotCount_;
+    slotCount_ = count;
+    const size_t mask = count - 1;
+    for (size_t j = 0; j < oldCount; ++j) {
+        const Slot& slot = old[j];
+        if (!slot.fingerprint) continue;
+        size_t i = slot.fingerprint & mask;
+        while (slots_[i].fingerprint) i = (i + 1) & mask;
         slots_[i] = slot;
     }
 }
 
-void GameSet::Insert(const uint16_t* words, uint64_t hash) {
-    if (2 * (count_ + 1) > static_cast<int>(slots_.size())) Grow();
-    const size_t length = (words[0] & 0x3FFF) + 1;
-    const uint32_t slot = static_cast<uint32_t>(pool_.size() + 1);
-    pool_.insert(pool_.end(), words, words + length);
-    const size_t mask = slots_.size() - 1;
-    size_t i = hash & mask;
-    while (slots_[i]) i = (i + 1) & mask;
-    slots_[i] = slot;
+void GameSet::Insert(uint64_t fingerprint, uint64_t offset) {
+    if (2 * (count_ + 1) > static_cast<int64_t>(slotCount_)) Grow();
+    const size_t mask = slotCount_ - 1;
+    size_t i = fingerprint & mask;
+    while (slots_[i].fingerprint) i = (i + 1) & mask;
+    slots_[i] = Slot{fingerprint, offset};
     ++count_;
 }
 
-void GameSet::Load(std::FILE* gameFile) {
+bool GameSet::SameRecord(uint64_t offset, const unsigned char* bytes, size_t size) {
+    // A record still in the output buffer is written out first.
+    if (offset + size > file_->WrittenSize()) file_->Flush();
+    if (offset < windowStart_ || offset + size > windowStart_ + windowSize_) {
+        std::FILE* stream = file_->Stream();
+        window_.resize(GAME_WINDOW);
+        windowStart_ = offset;
+        windowSize_ = 0;
+        if (std::fseek(stream, static_cast<long>(offset), SEEK_SET) == 0)
+            windowSize_ = std::fread(window_.data(), 1, window_.size(), stream);
+        if (windowSize_ < size) throw GameFileError("GAME FILE CUT OFF");
+    }
+    return std::memcmp(window_.data() + (offset - windowStart_), bytes, size) == 0;
+}
+
+bool GameSet::AddNew(const GameRecord& game, uint64_t offset) {
+    unsigned char bytes[2 * (GAME_MAX_MOVES + 1)];
+    EncodeGame(game, bytes);
+    const size_t size = static_cast<size_t>(GameRecordSize(game));
+    const uint64_t fingerprint = Fingerprint(bytes, size);
+    if (2 * (count_ + 1) > static_cast<int64_t>(slotCount_)) Grow();
+    // One probe run finds an equal game or the free slot for this one.
+    const size_t mask = slotCount_ - 1;
+    size_t i = fingerprint & mask;
+    for (; slots_[i].fingerprint; i = (i + 1) & mask)
+        if (slots_[i].fingerprint == fingerprint && SameRecord(slots_[i].offset, bytes, size)) return false;
+    if (fault_) throw GameFileError(fault_);
+    slots_[i] = Slot{fingerprint, offset};
+    ++count_;
+    return true;
+}
+
+void GameSet::Load(OutputFile& gameFile) {
+    file_ = &gameFile;
     loaded_ = true;
-    std::fseek(gameFile, 0, SEEK_END);
-    const long size = std::ftell(gameFile);
-    std::fseek(gameFile, 0, SEEK_SET);
-    std::vector<unsigned char> bytes(size > 0 ? static_cast<size_t>(size) : 0);
-    const size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), gameFile);
-    uint16_t words[GAME_MAX_MOVES + 1];
-    size_t at = 0;
-    while (at < got) {
-        if (got - at < 2) {
+    std::FILE* stream = gameFile.Stream();
+    std::fseek(stream, 0, SEEK_SET);
+    // The file is read in blocks; a record may run over a block's end.
+    std::vector<unsigned char> block(GAME_WINDOW + 2 * (GAME_MAX_MOVES + 1));
+    size_t have = 0, at = 0;
+    uint64_t offset = 0;
+    bool end = false;
+    // The records are taken in batches whose slots are fetched first: a
+    // slot is a random place in a large table, and the fetches overlap.
+    constexpr int BATCH = 64;
+    Slot batch[BATCH];
+    int waiting = 0;
+    auto insertBatch = [&] {
+        while (2 * (count_ + waiting) > static_cast<int64_t>(slotCount_)) Grow();
+        const size_t mask = slotCount_ - 1;
+        for (int i = 0; i < waiting; ++i) __builtin_prefetch(&slots_[batch[i].fingerprint & mask], 1);
+        for (int i = 0; i < waiting; ++i) Insert(batch[i].fingerprint, batch[i].offset);
+        waiting = 0;
+    };
+    for (;;) {
+        if (have - at < 2 * (GAME_MAX_MOVES + 1) && !end) {
+            std::memmove(block.data(), block.data() + at, have - at);
+            have -= at;
+            at = 0;
+            const size_t got = std::fread(block.data() + have, 1, block.size() - have, stream);
+            have += got;
+            end = got == 0;
+            continue;
+        }
+        if (at == have) break;
+        if (have - at < 2) {
             fault_ = "GAME FILE CUT OFF";
             break;
         }
-        words[0] = static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8));
-        const int n = words[0] & 0x3FFF;
-        if ((words[0] >> 14) == 0) {
+        const uint16_t header = static_cast<uint16_t>(block[at] | (block[at + 1] << 8));
+        const int n = header & 0x3FFF;
+        if ((header >> 14) == 0) {
             fault_ = "WRONG RESULT";
             break;
         }
@@ -376,56 +604,58 @@ void GameSet::Load(std::FILE* gameFile) {
             fault_ = "WRONG MOVE COUNT";
             break;
         }
-        if (got - at < 2 * static_cast<size_t>(n + 1)) {
+        const size_t size = 2 * static_cast<size_t>(n + 1);
+        if (have - at < size) {
             fault_ = "GAME FILE CUT OFF";
             break;
         }
-        for (int i = 1; i <= n; ++i)
-            words[i] = static_cast<uint16_t>(bytes[at + 2 * i] | (bytes[at + 2 * i + 1] << 8));
-        const uint64_t hash = HashOf(words);
-        if (!Find(words, hash)) Insert(words, hash);
-        at += 2 * static_cast<size_t>(n + 1);
+        batch[waiting++] = Slot{Fingerprint(block.data() + at, size), offset};
+        if (waiting == BATCH) insertBatch();
+        at += size;
+        offset += size;
     }
-    // Writes go to the end; a seek is required between reading and writing.
-    std::fseek(gameFile, 0, SEEK_END);
-}
-
-bool GameSet::Contains(const GameRecord& game) const {
-    if (Find(game.moveWords, HashOf(game.moveWords))) return true;
-    if (fault_) throw GameFileError(fault_);
-    return false;
-}
-
-void GameSet::Add(const GameRecord& game) {
-    const uint64_t hash = HashOf(game.moveWords);
-    if (!Find(game.moveWords, hash)) Insert(game.moveWords, hash);
+    insertBatch();
+    if (std::ferror(stream)) fault_ = "cannot read GAME file";
 }
 
 // ---- The conversions ----
 
 namespace {
 
+struct ConversionCounts {
+    int converted = 0;
+    int skipped = 0;
+};
+
 // Converts one PGN file; false when a raised error ends it (and a list).
 bool ConvertFile(const char* pgnName, const char* gameName, int& total, GameSet& games) {
-    std::FILE* pgnFile = std::fopen(pgnName, "r");
+    std::FILE* pgnFile = OpenInput(pgnName, "r");
     if (!pgnFile) {
         std::printf("Cannot open PGN input file: '%s'\n", pgnName);
         return true;
     }
-    std::FILE* gameFile = std::fopen(gameName, "a+b");
-    if (!gameFile) {
+    if (IsSameFile(pgnName, gameName)) {
+        ReportSameFile(gameName);
+        std::fclose(pgnFile);
+        return true;
+    }
+    OutputFile gameFile;
+    if (!gameFile.Open(gameName, "a+b", "GAME")) {
         std::printf("Cannot create GAME output file: '%s'\n", gameName);
         std::fclose(pgnFile);
         return true;
     }
-    if (!games.Loaded()) games.Load(gameFile);
+    if (games.Loaded()) games.Attach(gameFile);
+    else games.Load(gameFile);
     SetBoard(START_FEN, false);
 
     static PgnReader reader;
     reader.Open(pgnFile);
     static GameRecord game;
     ConversionCounts counts;
-    bool ok = true;
+    const int totalBefore = total;
+    const std::string pgnText = pgnName;
+    std::string failure;
     try {
         // A byte-order mark written by some editors is not part of the text.
         if (reader.Peek() == 0xEF) {
@@ -433,37 +663,50 @@ bool ConvertFile(const char* pgnName, const char* gameName, int& total, GameSet&
             if (reader.Peek() == 0xBB) reader.Get();
             if (reader.Peek() == 0xBF) reader.Get();
         }
-        reader.SkipWhitespace();
+        SkipToTags(reader);
         while (reader.Peek() != EOF) {
             const uint16_t result = ReadPgnGame(game, reader);
-            if (result == 0 || games.Contains(game)) {
+            if (result == 0 || !games.AddNew(game, gameFile.EndOffset())) {
                 ++counts.skipped;
-                std::printf("Warning: game %d (skipped) file: %s\n", counts.converted + counts.skipped, pgnName);
+                SayWarning(counts.converted + counts.skipped, pgnText);
             } else {
                 WriteGame(game, gameFile);
-                games.Add(game);
                 ++counts.converted;
-                ++total;
             }
-            FlushEcho();
-            reader.SkipWhitespace();
+            if (pendingEcho.size() >= ECHO_BLOCK) FlushEcho();
+            SkipToTags(reader);
         }
-        std::printf("converted: %d games. (skipped: %d)\n", counts.converted, counts.skipped);
-        std::printf("file: %s \t\tfinished\n", pgnName);
+        if (reader.Failed()) throw GameFileError(std::string("cannot read PGN file '") + pgnName + "'");
+    } catch (const GameFileError& error) {
+        failure = error.what();
+    }
+    // Games read before an error stay in the GAME file; a failed write is
+    // the error to report, since it is what the count shows.
+    try {
+        gameFile.Close();
+    } catch (const GameFileError& error) {
+        failure = error.what();
+    }
+    counts.converted = static_cast<int>(gameFile.UnitsWritten());
+    total = totalBefore + counts.converted;
+    Say("converted: %d games. (skipped: %d)\n", counts.converted, counts.skipped);
+    if (failure.empty()) {
+        Say("file: %s \t\tfinished\n", pgnName);
         FlushEcho();
         LogLine("<<< OK:\t%s\t>>>", pgnName);
-    } catch (const GameFileError& error) {
-        std::printf("converted: %d games. (skipped: %d)\n", counts.converted, counts.skipped);
-        std::printf("ERROR: %s file: %s\n", error.what(), pgnName);
+    } else {
+        Say("ERROR: %s file: %s\n", failure.c_str(), pgnName);
         FlushEcho();
         LogLine("converted: %d\tskipped: %d", counts.converted, counts.skipped);
-        LogLine("ERROR: %s", error.what());
-        ok = false;
+        LogLine("ERROR: %s", failure.c_str());
     }
-    std::fclose(gameFile);
+    FlushConsole();
     std::fclose(pgnFile);
-    return ok;
+    return failure.empty();
 }
+
+// Longest list line taken as a file name.
+constexpr size_t LIST_LINE_MAX = 254;
 
 }  // namespace
 
@@ -473,25 +716,33 @@ void ConvertPgnFile(const char* pgnName, const char* gameName, int& total) {
 }
 
 void ConvertPgnList(const char* listName, const char* gameName) {
-    std::FILE* list = std::fopen(listName, "r");
+    std::FILE* list = OpenInput(listName, "r");
     if (!list) {
         std::printf("Cannot open PGN input file: '%s'\n", listName);
+        return;
+    }
+    if (IsSameFile(listName, gameName)) {
+        ReportSameFile(gameName);
+        std::fclose(list);
         return;
     }
     // One set for the whole list: the GAME file is read once, not once per file.
     GameSet games;
     int total = 0;
-    char line[256];
     bool ok = true;
-    while (ok && std::fgets(line, sizeof line, list)) {
-        size_t n = std::strlen(line);
-        if (n > 0 && line[n - 1] == '\n') line[--n] = '\0';
-        else if (n == sizeof line - 1) {
-            // The rest of an overlong line is not a name of its own.
-            for (int c = std::fgetc(list); c != EOF && c != '\n'; c = std::fgetc(list)) {}
+    std::string line;
+    while (ok) {
+        line.clear();
+        int c;
+        while ((c = std::fgetc(list)) != EOF && c != '\n') line += static_cast<char>(c);
+        if (c == EOF && line.empty()) break;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        // A name cut to fit would open another file.
+        if (line.size() > LIST_LINE_MAX) {
+            std::printf("Cannot open PGN input file: '%s'\n", line.c_str());
+            continue;
         }
-        if (n > 0 && line[n - 1] == '\r') line[--n] = '\0';
-        ok = ConvertFile(line, gameName, total, games);
+        ok = ConvertFile(line.c_str(), gameName, total, games);
     }
     std::fclose(list);
     if (ok) std::printf("\nCONVERTED GAMES: %d\n", total);

@@ -1,8 +1,6 @@
 // Standard algebraic notation (and coordinate notation) move reading.
 #include "gamefiles/san.h"
 
-#include <cstring>
-
 #include "board/makemove.h"
 #include "board/position.h"
 #include "board/tables.h"
@@ -105,22 +103,27 @@ Move ChooseCandidate(Bitboard candidates, int to, int kind) {
 // Reading without the final legality filter; the PGN reader validates the
 // result itself so that it can report the two kinds of illegal move apart.
 Move ParseSanText(const char* text) {
+    // The first nine characters without capture marks, check and mate signs,
+    // glyphs, the promotion sign and hyphens.
     char buffer[10];
-    std::strncpy(buffer, text, 9);
-    buffer[9] = '\0';
     int n = 0;
-    for (const char* p = buffer; *p; ++p)
-        if (!std::strchr("x+#!?=-", *p)) buffer[n++] = *p;
+    for (int i = 0; i < 9 && text[i]; ++i) {
+        switch (text[i]) {
+        case 'x': case '+': case '#': case '!': case '?': case '=': case '-': break;
+        default: buffer[n++] = text[i];
+        }
+    }
     buffer[n] = '\0';
 
     switch (n) {
     case 2: {
-        if (!std::strcmp(buffer, "00") || !std::strcmp(buffer, "OO")) return ShortCastle();
+        if ((buffer[0] == '0' || buffer[0] == 'O') && buffer[1] == buffer[0]) return ShortCastle();
         const int to = SquareOf(buffer);
         return to < 0 ? MOVE_NONE : PawnPush(to);
     }
     case 3: {
-        if (!std::strcmp(buffer, "000") || !std::strcmp(buffer, "OOO")) return LongCastle();
+        if ((buffer[0] == '0' || buffer[0] == 'O') && buffer[1] == buffer[0] && buffer[2] == buffer[0])
+            return LongCastle();
         if (PromotionKindOf(buffer[2])) {
             const int to = SquareOf(buffer);
             return to < 0 ? MOVE_NONE : PushPromotion(to, buffer[2]);
@@ -206,15 +209,14 @@ Move ParseSanCoordinates(const char* text) {
             if (to == SQ_G1 && (rights & CASTLE_WHITE_SHORT)) return MOVE_CASTLE_WHITE_SHORT;
         }
     }
+    const bool onto = pos.board[to] != EMPTY;
     if (pos.board[from] == EMPTY || IsPawnOn(from)) {
-        if (text[4]) {
-            const int kind = pos.board[to] != EMPTY ? CapturePromotionKindOf(text[4]) : PromotionKindOf(text[4]);
-            return BuildMove(from, to, kind);
-        }
+        if (PromotionKindOf(text[4]))
+            return BuildMove(from, to, onto ? CapturePromotionKindOf(text[4]) : PromotionKindOf(text[4]));
         if (pos.epSquare != 0 && pos.epSquare == to) return BuildMove(from, to, KIND_EN_PASSANT);
-        return BuildMove(from, to, KIND_QUIET);
     }
-    return BuildMove(from, to, pos.board[to] != EMPTY ? KIND_CAPTURE : KIND_QUIET);
+    // A pawn's move onto an occupied square is a capture like any other.
+    return BuildMove(from, to, onto ? KIND_CAPTURE : KIND_QUIET);
 }
 
 Move ReadSanMove(const char* text) { return ParseSanText(text); }
@@ -222,4 +224,56 @@ Move ReadSanMove(const char* text) { return ParseSanText(text); }
 Move ParseSan(const char* text) {
     const Move move = ParseSanText(text);
     return move != MOVE_NONE && IsLegalMove(move) ? move : MOVE_NONE;
+}
+
+namespace {
+
+bool IsCaptureKind(int kind) { return kind == KIND_CAPTURE || kind == KIND_EN_PASSANT || (kind >= 8 && kind <= 11); }
+char SquareFile(int sq) { return static_cast<char>('a' + ColumnOf(sq)); }
+char SquareRank(int sq) { return static_cast<char>('8' - RowOf(sq)); }
+
+}  // namespace
+
+std::string MoveToSan(Move move, const Move* legal, int count) {
+    const int from = FromOf(move), to = ToOf(move), kind = KindOfMove(move);
+    if (IsCastling(move)) return ColumnOf(to) == 6 ? "O-O" : "O-O-O";
+    const int piece = pos.board[from];
+    std::string text;
+    if (KindOf(piece) == PAWN) {
+        if (IsCaptureKind(kind)) {
+            text += SquareFile(from);
+            text += 'x';
+        }
+        text += SquareFile(to);
+        text += SquareRank(to);
+        if (IsPromotion(move)) {
+            static constexpr char promoted[4] = {'Q', 'N', 'R', 'B'};
+            text += '=';
+            text += promoted[(kind - 4) & 3];
+        }
+        return text;
+    }
+    text += "  NBRQK"[KindOf(piece)];
+    bool rival = false, sameFile = false, sameRank = false;
+    for (int i = 0; i < count; ++i) {
+        const int other = FromOf(legal[i]);
+        if (legal[i] == move || ToOf(legal[i]) != to || pos.board[other] != piece) continue;
+        rival = true;
+        sameFile |= ColumnOf(other) == ColumnOf(from);
+        sameRank |= RowOf(other) == RowOf(from);
+    }
+    if (rival) {
+        if (!sameFile) {
+            text += SquareFile(from);
+        } else if (!sameRank) {
+            text += SquareRank(from);
+        } else {
+            text += SquareFile(from);
+            text += SquareRank(from);
+        }
+    }
+    if (IsCaptureKind(kind)) text += 'x';
+    text += SquareFile(to);
+    text += SquareRank(to);
+    return text;
 }

@@ -1,6 +1,8 @@
 // Standard algebraic notation move reading.
 #pragma once
 
+#include <string>
+
 #include "board/types.h"
 
 // The move the text names in the current position, or 0 when the text names
@@ -13,3 +15,6 @@ Move ResolveSanSource(const char* text, int to, Bitboard mask);
 Move ParseSanCoordinates(const char* text);
 int PromotionKindOf(char letter);
 int CapturePromotionKindOf(char letter);
+// The standard algebraic text of a legal move, among the legal moves of the
+// position (for the disambiguation), without check or mate marks.
+std::string MoveToSan(Move move, const Move* legal, int count);

@@ -275,6 +275,7 @@ bool ReadFileNames(char* first, char* second) {
     Read a = ReadWord(first, TOKEN_SIZE);
     Read b = ReadWord(second, TOKEN_SIZE);
     if (a == Read::OK && b == Read::OK) return true;
+    std::printf("File name missing or too long\n");
     LogLine("-M: file name missing or too long");
     return false;
 }

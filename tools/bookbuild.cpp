@@ -7,10 +7,15 @@
 // "#" starts a comment; blank lines are skipped. A move must be written the
 // way a PGN writer would: no redundant disambiguation, castling as O-O/O-O-O.
 // Check, mate and annotation marks (+ # ! ?) are ignored.
+//
+// The book is written to a new file beside OUTPUT, which replaces OUTPUT only
+// once the engine's loader accepts it; on any fault OUTPUT stays as it was.
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,60 +26,11 @@
 #include "board/position.h"
 #include "board/tables.h"
 #include "gamefiles/book.h"
+#include "gamefiles/san.h"
 #include "gamefiles/setboard.h"
 #include "movegen/legality.h"
 
 namespace {
-
-bool IsCaptureKind(int kind) { return kind == KIND_CAPTURE || kind == KIND_EN_PASSANT || (kind >= 8 && kind <= 11); }
-
-char SquareFile(int sq) { return static_cast<char>('a' + ColumnOf(sq)); }
-char SquareRank(int sq) { return static_cast<char>('8' - RowOf(sq)); }
-
-// Standard algebraic text of a legal move among the legal moves of the position.
-std::string SanOf(Move move, const Move* legal, int count) {
-    const int from = FromOf(move), to = ToOf(move), kind = KindOfMove(move);
-    if (IsCastling(move)) return ColumnOf(to) == 6 ? "O-O" : "O-O-O";
-    const int piece = pos.board[from];
-    std::string text;
-    if (KindOf(piece) == PAWN) {
-        if (IsCaptureKind(kind)) {
-            text += SquareFile(from);
-            text += 'x';
-        }
-        text += SquareFile(to);
-        text += SquareRank(to);
-        if (IsPromotion(move)) {
-            static constexpr char promoted[4] = {'Q', 'N', 'R', 'B'};
-            text += '=';
-            text += promoted[(kind - 4) & 3];
-        }
-        return text;
-    }
-    text += "  NBRQK"[KindOf(piece)];
-    bool rival = false, sameFile = false, sameRank = false;
-    for (int i = 0; i < count; ++i) {
-        const int other = FromOf(legal[i]);
-        if (legal[i] == move || ToOf(legal[i]) != to || pos.board[other] != piece) continue;
-        rival = true;
-        sameFile |= ColumnOf(other) == ColumnOf(from);
-        sameRank |= RowOf(other) == RowOf(from);
-    }
-    if (rival) {
-        if (!sameFile) {
-            text += SquareFile(from);
-        } else if (!sameRank) {
-            text += SquareRank(from);
-        } else {
-            text += SquareFile(from);
-            text += SquareRank(from);
-        }
-    }
-    if (IsCaptureKind(kind)) text += 'x';
-    text += SquareFile(to);
-    text += SquareRank(to);
-    return text;
-}
 
 // Drops a leading move number ("12." or "12...") and trailing marks.
 std::string MoveTextOf(std::string token) {
@@ -112,13 +68,13 @@ bool ReadOpeningLine(const char* sourceName, int lineNumber, const std::string& 
         const int count = GenerateLegalMoves(legal);
         Move found = MOVE_NONE;
         for (int i = 0; i < count; ++i) {
-            if (SanOf(legal[i], legal, count) == san) found = legal[i];
+            if (MoveToSan(legal[i], legal, count) == san) found = legal[i];
         }
         if (found == MOVE_NONE) {
             std::string choices;
             for (int i = 0; i < count; ++i) {
                 choices += ' ';
-                choices += SanOf(legal[i], legal, count);
+                choices += MoveToSan(legal[i], legal, count);
             }
             std::fprintf(stderr, "%s:%d: \"%s\" (ply %zu) is not a legal move here; legal moves:%s\n", sourceName,
                          lineNumber, token.c_str(), out.moves.size() + 1, choices.c_str());
@@ -137,18 +93,40 @@ bool ReadOpeningLine(const char* sourceName, int lineNumber, const std::string& 
     return ok;
 }
 
-bool WriteBook(const char* outputName, const std::vector<SourceLine>& lines) {
-    std::ofstream out(outputName, std::ios::binary | std::ios::trunc);
-    out << lines.size() << '\n';
+bool WriteBook(std::FILE* out, const std::vector<SourceLine>& lines) {
+    std::string bytes = std::to_string(lines.size()) + '\n';
     for (const SourceLine& line : lines) {
-        out.put(static_cast<char>(line.moves.size()));
+        bytes += static_cast<char>(line.moves.size());
         for (Move move : line.moves) {
-            out.put(static_cast<char>(move & 0xFF));
-            out.put(static_cast<char>(move >> 8));
+            bytes += static_cast<char>(move & 0xFF);
+            bytes += static_cast<char>(move >> 8);
         }
     }
-    out.close();
-    return static_cast<bool>(out);
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    return std::fclose(out) == 0 && written;
+}
+
+// The file the book goes to: the output itself, or what a link there names.
+// Anything but a regular file (a device, a folder) is refused.
+bool BookTarget(const char* outputName, std::filesystem::path& target) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(outputName, error);
+    if (!std::filesystem::exists(status)) {
+        target = outputName;
+        return true;
+    }
+    if (!std::filesystem::is_regular_file(status)) return false;
+    target = std::filesystem::canonical(outputName, error);
+    return !error;
+}
+
+// A new file beside target, created here (never one that was there before).
+std::FILE* CreateTemporary(const std::filesystem::path& target, std::string& name) {
+    for (int n = 1; n <= 100; ++n) {
+        name = target.string() + ".new" + std::to_string(n);
+        if (std::FILE* file = std::fopen(name.c_str(), "wbx")) return file;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -196,15 +174,26 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: no opening lines\n", sourceName);
         return 1;
     }
-    if (!WriteBook(outputName, lines)) {
-        std::fprintf(stderr, "%s: cannot write\n", outputName);
-        std::remove(outputName);
+    // The new book is written beside the old one and replaces it only once
+    // the engine loads it; a failure leaves the old book as it was.
+    std::filesystem::path target;
+    if (!BookTarget(outputName, target)) {
+        std::fprintf(stderr, "%s: not a regular file; no book written\n", outputName);
         return 1;
     }
-    // The engine's own loader must accept what was written.
-    if (!SetBoard(START_FEN, false) || !BookLoad(outputName)) {
-        std::fprintf(stderr, "%s: the engine does not load the written book\n", outputName);
-        std::remove(outputName);
+    std::string temporary;
+    std::FILE* out = CreateTemporary(target, temporary);
+    if (!out) {
+        std::fprintf(stderr, "%s: cannot create a file beside it; no book written\n", outputName);
+        return 1;
+    }
+    const char* fault = nullptr;
+    if (!WriteBook(out, lines)) fault = "cannot write";
+    else if (!SetBoard(START_FEN, false) || !BookLoad(temporary.c_str())) fault = "the engine does not load the written book";
+    else if (std::rename(temporary.c_str(), target.c_str()) != 0) fault = "cannot replace";
+    if (fault) {
+        std::remove(temporary.c_str());
+        std::fprintf(stderr, "%s: %s; no book written\n", outputName, fault);
         return 1;
     }
     std::printf("%s: %zu lines, %zu plies\n", outputName, lines.size(), plies);

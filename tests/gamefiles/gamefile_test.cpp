@@ -1,8 +1,10 @@
 #include <cinttypes>
 #include <cstring>
+#include <filesystem>
 
 #include "gamefiles/game2pos.h"
 #include "gamefiles/gamefile.h"
+#include "gamefiles/outfile.h"
 #include "tests/gamefiles/gamefiles_helpers.h"
 
 namespace {
@@ -126,6 +128,26 @@ TEST_F(GameRecords, GameToPgnWritesTagAndCoordinateMovetext) {
               "Cannot create PGN output file: 'no/such/dir/x.pgn'\n");
 }
 
+TEST_F(GameRecords, ToolsRefuseFoldersAndTheirOwnInput) {
+    WriteGames("own.game", {MakeGame(0x8000, {M(SQ_E2, SQ_E4, 0)})});
+    const std::string before = ReadText("own.game");
+    std::filesystem::create_directories("folder.game");
+    for (auto tool : {GameToPgn, GameToPositions}) {
+        EXPECT_EQ(CaptureOutput([&] { tool("folder.game", "x.out"); }), "Cannot open GAME input file: 'folder.game'\n");
+        EXPECT_EQ(CaptureOutput([&] { tool("own.game", "./own.game"); }),
+                  "Input and output are the same file: './own.game'\n");
+        EXPECT_EQ(ReadText("own.game"), before);
+    }
+}
+
+TEST_F(GameRecords, AFailedWriteIsAnErrorWithTheGamesReallyWritten) {
+    WriteGames("full.game", {MakeGame(0x8000, {M(SQ_E2, SQ_E4, 0)}), MakeGame(0x4000, {M(SQ_D2, SQ_D4, 0)})});
+    EXPECT_EQ(CaptureOutput([] { GameToPgn("full.game", "/dev/full"); }),
+              "ERROR: cannot write PGN file '/dev/full'\nconverted: 0 games.\n");
+    EXPECT_EQ(CaptureOutput([] { GameToPositions("full.game", "/dev/full"); }),
+              "ERROR: cannot write DB file '/dev/full'\nconverted: 0 games.\n");
+}
+
 TEST_F(GameRecords, GameToPgnStopsAtADamagedRecord) {
     WriteGames("damaged.game", {MakeGame(0x8000, {M(SQ_E2, SQ_E4, 0)}), MakeGame(0x0000, {M(SQ_E2, SQ_E4, 0)}),
                                 MakeGame(0x8000, {M(SQ_D2, SQ_D4, 0)})});
@@ -179,7 +201,8 @@ TEST_F(PositionDatabase, AnIllegalMoveIsReportedAndLeavesThePositionSound) {
     std::remove("illegal.txt");
     EXPECT_EQ(CaptureOutput([] { GameToPositions("illegal.game", "illegal.txt"); }),
               "ERROR: MOVE NOT LEGAL game 2 ply 2\nconverted: 1 games.\n");
-    EXPECT_EQ(CountOf(ReadText("illegal.txt"), "\n"), 2);
+    // Only whole games are written: nothing of the second one.
+    EXPECT_EQ(CountOf(ReadText("illegal.txt"), "\n"), 1);
     SetBoard(START_FEN, false);
     const uint64_t startKey = pos.hashKey;
     CaptureOutput([] { GameToPositions("illegal.game", "illegal.txt"); });
@@ -198,11 +221,13 @@ TEST_F(PositionDatabase, AnIllegalMoveIsReportedAndLeavesThePositionSound) {
 TEST_F(PositionDatabase, AtMostMaxPlyLines) {
     GameRecord game = MakeGame(0x8000, {M(SQ_E2, SQ_E4, 0), M(SQ_E7, SQ_E5, 0), M(SQ_G1, SQ_F3, 0)});
     SetBoard(START_FEN, false);
-    std::FILE* f = std::fopen("maxply.txt", "w");
+    std::remove("maxply.txt");
+    OutputFile out;
+    ASSERT_TRUE(out.Open("maxply.txt", "a", "DB"));
     game.resultCode = 'W';
-    WriteGamePositions(game, f, 2);
-    WriteGamePositions(game, f, 5000);
-    std::fclose(f);
+    WriteGamePositions(game, out, 2);
+    WriteGamePositions(game, out, 5000);
+    out.Close();
     EXPECT_EQ(CountOf(ReadText("maxply.txt"), "\n"), 5);
 }
 

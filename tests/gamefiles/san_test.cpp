@@ -73,6 +73,8 @@ TEST_F(San, CapturesAndEnPassant) {
     EXPECT_EQ(ParseSan("exd5"), M(SQ_E4, SQ_D5, KIND_CAPTURE));
     EXPECT_EQ(ParseSan("exd5+"), M(SQ_E4, SQ_D5, KIND_CAPTURE));
     EXPECT_EQ(ParseSan("ed5"), M(SQ_E4, SQ_D5, KIND_CAPTURE));
+    // Coordinates and long algebraic name the same capture.
+    for (const char* text : {"e4d5", "e4xd5", "e4-d5", "e4xd5+"}) EXPECT_EQ(ParseSan(text), M(SQ_E4, SQ_D5, KIND_CAPTURE)) << text;
     EXPECT_EQ(ParseSan("cxd5"), MOVE_NONE);  // no pawn on c4
     EXPECT_EQ(ParseSan("dxd5"), MOVE_NONE);  // not a diagonal
     Set("4k3/8/8/3pP3/8/8/8/4K3 w - d6");
@@ -153,6 +155,8 @@ TEST_F(San, EpdBestAndAvoidMoves) {
     ASSERT_TRUE(SetBoard("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - am O-O-O;", false));
     EXPECT_EQ(pos.epdAvoidMove, MOVE_CASTLE_WHITE_LONG);
     EXPECT_EQ(pos.epdBestMove, MOVE_NONE);
+    ASSERT_TRUE(SetBoard("rnbqkbnr/ppp1pppp/8/3p4/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - bm e4d5;", false));
+    EXPECT_EQ(pos.epdBestMove, M(SQ_E4, SQ_D5, KIND_CAPTURE));
     ASSERT_TRUE(SetBoard("k7/4P3/8/8/8/8/8/4K3 w - - bm e8=Q+;", false));
     EXPECT_EQ(pos.epdBestMove, M(SQ_E7, SQ_E8, KIND_PROMO_QUEEN));
     std::string out = CaptureOutput([] { EXPECT_FALSE(SetBoard("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - bm Nf6;", false)); });

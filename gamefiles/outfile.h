@@ -1,0 +1,70 @@
+// Output files of the conversions: appended to in whole units (a GAME record,
+// the PGN of a game, the position lines of a game), with every write and the
+// close checked. When a write fails the file is cut back to the end of its
+// last whole unit, so that what it holds stays readable and later appends
+// line up, and GameFileError is raised.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+class OutputFile {
+public:
+    ~OutputFile();
+    // Opens name for appending with the stdio mode given ("a", "ab", "a+b");
+    // false when it cannot be opened. kind names the file in the error
+    // message ("GAME", "PGN", "DB").
+    bool Open(const char* name, const char* mode, const char* kind);
+    // The stream, for reading a file opened with "a+b".
+    std::FILE* Stream() const { return file_; }
+    // Bytes of the file that are on disk: everything before the buffer.
+    uint64_t WrittenSize() const { return written_; }
+    // Offset in the file of the next byte written.
+    uint64_t EndOffset() const { return written_ + size_; }
+
+    void Put(char c) { *Reserve(1) = c; ++size_; }
+    void Write(const void* data, size_t size) {
+        std::memcpy(Reserve(size), data, size);
+        size_ += size;
+    }
+    // Room for at most size bytes at the end of the buffer; Commit(end) keeps
+    // what was written up to end.
+    char* Reserve(size_t size) {
+        if (size_ + size > buffer_.size()) buffer_.resize(2 * (size_ + size));
+        return buffer_.data() + size_;
+    }
+    void Commit(const char* end) { size_ = static_cast<size_t>(end - buffer_.data()); }
+    // Ends a unit; the buffer goes to the file once it is large.
+    void EndUnit() {
+        unitEnds_.push_back(size_);
+        if (size_ >= FLUSH_SIZE) Flush();
+    }
+    // Writes every whole unit out; raises GameFileError on failure.
+    void Flush();
+    // Flushes and closes; raises GameFileError on failure. Nothing is left open.
+    void Close();
+    // Whole units known to be in the file since it was opened.
+    int64_t UnitsWritten() const { return units_; }
+
+private:
+    static constexpr size_t FLUSH_SIZE = 1 << 16;
+    [[noreturn]] void Fail();
+
+    std::FILE* file_ = nullptr;
+    std::string name_;
+    std::string kind_;
+    std::vector<char> buffer_;      // bytes not yet written: the first size_ of it
+    size_t size_ = 0;
+    std::vector<size_t> unitEnds_;  // end of each whole unit in the buffer
+    uint64_t written_ = 0;          // file size up to the buffer
+    int64_t units_ = 0;
+};
+
+// True when both names exist and are one file (links and spellings included).
+bool IsSameFile(const char* a, const char* b);
+// Opens an input file for reading; a directory or anything that cannot be
+// read is refused with nullptr.
+std::FILE* OpenInput(const char* name, const char* mode);

@@ -1,0 +1,6 @@
+# Write failures under a file-size limit and missing file names, through the
+# engine's own commands.
+add_test(NAME gamefiles_write_failures
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/files.sh $<TARGET_FILE:pelmot> $<TARGET_FILE:pelmot-randomgames>
+          ${CMAKE_CURRENT_BINARY_DIR}/scratch/files)
+set_tests_properties(gamefiles_write_failures PROPERTIES LABELS "unit;gamefiles" TIMEOUT 120)
