@@ -104,25 +104,14 @@ void WriteGamePgn(const GameRecord& game, OutputFile& out) {
     out.EndUnit();
 }
 
-void ReportSameFile(const char* name) { std::printf("Input and output are the same file: '%s'\n", name); }
-
 void ConvertGameFile(const char* gameName, const char* outName, const char* outKind, const char* createFormat,
                      void (*prepare)(), void (*write)(GameRecord&, OutputFile&, int)) {
-    std::FILE* in = OpenInput(gameName, "rb");
-    if (!in) {
-        std::printf("Cannot open GAME input file: '%s'\n", gameName);
-        return;
-    }
-    // Appending to the GAME file would break it for good.
-    if (IsSameFile(gameName, outName)) {
-        ReportSameFile(outName);
-        std::fclose(in);
-        return;
-    }
+    const InputFile input = OpenConversionInput(gameName, "rb", "GAME", outName);
+    std::FILE* const in = input.get();
+    if (!in) return;
     OutputFile out;
     if (!out.Open(outName, "a", outKind)) {
         std::printf(createFormat, outName);
-        std::fclose(in);
         return;
     }
     std::setvbuf(in, nullptr, _IOFBF, 1 << 16);
@@ -136,17 +125,11 @@ void ConvertGameFile(const char* gameName, const char* outName, const char* outK
     } catch (const GameFileError& error) {
         failure = error.what();
     }
-    // The games read before a fault are written out; a failed write is the
-    // fault to report, since it is what the count shows.
-    try {
-        out.Close();
-    } catch (const GameFileError& error) {
-        failure = error.what();
-    }
+    // The games read before a fault are written out.
+    FinishOutput(out, failure);
     if (failure.empty()) std::printf("OK\n");
     else std::printf("ERROR: %s\n", failure.c_str());
     std::printf("converted: %lld games.\n", static_cast<long long>(out.UnitsWritten()));
-    std::fclose(in);
 }
 
 void GameToPgn(const char* gameName, const char* pgnName) {

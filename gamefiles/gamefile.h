@@ -43,8 +43,6 @@ void GameToPgn(const char* gameName, const char* pgnName);
 void WriteGamePgn(const GameRecord& game, OutputFile& out);
 void WriteResultTag(const GameRecord& game, OutputFile& out);
 
-// The message line of a file given as both input and output of a tool.
-void ReportSameFile(const char* name);
 // The frame of "game2pgn" and "game2pos": opens the GAME file and the output
 // (printing createFormat with its name when that fails), calls prepare, then
 // write for every game with its number from 1, and reports "OK" or the error

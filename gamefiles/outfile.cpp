@@ -75,8 +75,27 @@ bool IsSameFile(const char* a, const char* b) {
     return std::filesystem::equivalent(a, b, error);
 }
 
-std::FILE* OpenInput(const char* name, const char* mode) {
+InputFile OpenInput(const char* name, const char* mode) {
     std::error_code error;
     if (std::filesystem::is_directory(name, error)) return nullptr;
-    return std::fopen(name, mode);
+    return InputFile(std::fopen(name, mode));
+}
+
+InputFile OpenConversionInput(const char* name, const char* mode, const char* kind, const char* outName) {
+    InputFile input = OpenInput(name, mode);
+    if (!input) {
+        std::printf("Cannot open %s input file: '%s'\n", kind, name);
+    } else if (IsSameFile(name, outName)) {
+        std::printf("Input and output are the same file: '%s'\n", outName);
+        input.reset();
+    }
+    return input;
+}
+
+void FinishOutput(OutputFile& out, std::string& failure) {
+    try {
+        out.Close();
+    } catch (const GameFileError& error) {
+        failure = error.what();
+    }
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -63,8 +64,23 @@ private:
     int64_t units_ = 0;
 };
 
+// Ends the output of a conversion: flushes and closes out. A failed write is
+// the failure to report (it is what the count shows), so it replaces an
+// earlier one in failure.
+void FinishOutput(OutputFile& out, std::string& failure);
+
 // True when both names exist and are one file (links and spellings included).
 bool IsSameFile(const char* a, const char* b);
+
+// An input file, closed when its owner goes.
+struct InputCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using InputFile = std::unique_ptr<std::FILE, InputCloser>;
 // Opens an input file for reading; a directory or anything that cannot be
-// read is refused with nullptr.
-std::FILE* OpenInput(const char* name, const char* mode);
+// read is refused with an empty owner.
+InputFile OpenInput(const char* name, const char* mode);
+// The input of a conversion writing to outName: refused with a message (the
+// "Cannot open" line for the kind of input, or the same-file line, since
+// appending to the input would break it) and an empty owner.
+InputFile OpenConversionInput(const char* name, const char* mode, const char* kind, const char* outName);

@@ -629,20 +629,12 @@ struct ConversionCounts {
 
 // Converts one PGN file; false when a raised error ends it (and a list).
 bool ConvertFile(const char* pgnName, const char* gameName, int& total, GameSet& games) {
-    std::FILE* pgnFile = OpenInput(pgnName, "r");
-    if (!pgnFile) {
-        std::printf("Cannot open PGN input file: '%s'\n", pgnName);
-        return true;
-    }
-    if (IsSameFile(pgnName, gameName)) {
-        ReportSameFile(gameName);
-        std::fclose(pgnFile);
-        return true;
-    }
+    const InputFile input = OpenConversionInput(pgnName, "r", "PGN", gameName);
+    std::FILE* const pgnFile = input.get();
+    if (!pgnFile) return true;
     OutputFile gameFile;
     if (!gameFile.Open(gameName, "a+b", "GAME")) {
         std::printf("Cannot create GAME output file: '%s'\n", gameName);
-        std::fclose(pgnFile);
         return true;
     }
     if (games.Loaded()) games.Attach(gameFile);
@@ -680,13 +672,8 @@ bool ConvertFile(const char* pgnName, const char* gameName, int& total, GameSet&
     } catch (const GameFileError& error) {
         failure = error.what();
     }
-    // Games read before an error stay in the GAME file; a failed write is
-    // the error to report, since it is what the count shows.
-    try {
-        gameFile.Close();
-    } catch (const GameFileError& error) {
-        failure = error.what();
-    }
+    // Games read before an error stay in the GAME file.
+    FinishOutput(gameFile, failure);
     counts.converted = static_cast<int>(gameFile.UnitsWritten());
     total = totalBefore + counts.converted;
     Say("converted: %d games. (skipped: %d)\n", counts.converted, counts.skipped);
@@ -701,7 +688,6 @@ bool ConvertFile(const char* pgnName, const char* gameName, int& total, GameSet&
         LogLine("ERROR: %s", failure.c_str());
     }
     FlushConsole();
-    std::fclose(pgnFile);
     return failure.empty();
 }
 
@@ -716,16 +702,9 @@ void ConvertPgnFile(const char* pgnName, const char* gameName, int& total) {
 }
 
 void ConvertPgnList(const char* listName, const char* gameName) {
-    std::FILE* list = OpenInput(listName, "r");
-    if (!list) {
-        std::printf("Cannot open PGN input file: '%s'\n", listName);
-        return;
-    }
-    if (IsSameFile(listName, gameName)) {
-        ReportSameFile(gameName);
-        std::fclose(list);
-        return;
-    }
+    const InputFile input = OpenConversionInput(listName, "r", "PGN", gameName);
+    std::FILE* const list = input.get();
+    if (!list) return;
     // One set for the whole list: the GAME file is read once, not once per file.
     GameSet games;
     int total = 0;
@@ -744,6 +723,5 @@ void ConvertPgnList(const char* listName, const char* gameName) {
         }
         ok = ConvertFile(line.c_str(), gameName, total, games);
     }
-    std::fclose(list);
     if (ok) std::printf("\nCONVERTED GAMES: %d\n", total);
 }

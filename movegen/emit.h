@@ -74,6 +74,10 @@ inline Bitboard KingZone(Colour side) {
     return HasKing(k) ? kingAttacks[k] : 0;
 }
 
+// The pieces side may capture: the enemy's, never its king, which only a
+// broken set-up could offer.
+inline Bitboard CapturableBy(Colour side) { return pos.colourBB[Opponent(side)] & ~KingBit(Opponent(side)); }
+
 inline Bitboard RookSliders() {
     return pos.pieceBB[W_ROOK] | pos.pieceBB[B_ROOK] | pos.pieceBB[W_QUEEN] | pos.pieceBB[B_QUEEN];
 }

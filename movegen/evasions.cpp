@@ -139,7 +139,7 @@ ScoredMove* GenerateEvasionsOf(ScoredMove* list, const CheckInfo* info) {
     }
 
     const Bitboard targets = kingAttacks[k] & ~KingZone(Them) & ~pos.colourBB[Side] & ~block;
-    const Bitboard enemy = pos.colourBB[Them] & ~KingBit(Them);
+    const Bitboard enemy = CapturableBy(Side);
     Bitboard captures = targets & enemy;
     if (captures) {
         const Bitboard rs = RookSliders(), ds = DiagonalSliders();

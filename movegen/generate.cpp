@@ -113,8 +113,7 @@ ScoredMove* GenerateMovesOf(ScoredMove* list) {
     using G = PawnGeometry<Side>;
     const Bitboard rs = RookSliders(), ds = DiagonalSliders();
     const Bitboard own = pos.colourBB[Side];
-    // The enemy king is never a target: only a broken set-up could offer it.
-    const Bitboard enemy = pos.colourBB[Opponent(Side)] & ~KingBit(Opponent(Side));
+    const Bitboard enemy = CapturableBy(Side);
 
     list = BothPawnCaptures<Side>(list, enemy);
     list = PieceMoves<Side, KNIGHT, false>(list, own, enemy, rs, ds);
@@ -146,7 +145,7 @@ ScoredMove* GenerateCapturesOf(ScoredMove* list) {
     using G = PawnGeometry<Side>;
     const Bitboard rs = RookSliders(), ds = DiagonalSliders();
     const Bitboard own = pos.colourBB[Side];
-    const Bitboard enemy = pos.colourBB[Opponent(Side)] & ~KingBit(Opponent(Side));
+    const Bitboard enemy = CapturableBy(Side);
 
     list = BothPawnCaptures<Side>(list, enemy);
     constexpr PieceCode pawn = CodeOf(PAWN, Side);

@@ -179,20 +179,16 @@ void FrontEndMove(Move move, const char* token) {
         ReportEngineMove(moveStart);
         return;
     case Waiting:
+    case Idle: {
         if (!IsLegalMove(move)) {
             IllegalMove(token);
             return;
         }
+        const bool engineToMove = engineState.load() == Waiting;
         ApplyGameMove(move);
-        if (!PlayBookMove()) ReportEngineMove(moveStart);
+        if (engineToMove && !PlayBookMove()) ReportEngineMove(moveStart);
         return;
-    case Idle:
-        if (!IsLegalMove(move)) {
-            IllegalMove(token);
-            return;
-        }
-        ApplyGameMove(move);
-        return;
+    }
     default:
         return;
     }
