@@ -178,6 +178,7 @@ int16_t AlphaBeta(int depth, int ply, int alpha, int beta, int allowNull) {
     StartPicker(picker, record, listStart, side);
     while (ScoredMove* entry = NextMove(picker)) {
         const Move move = entry->move;
+        PrefetchHash(GuessKeyAfter(move), Opponent(side));
         int score;
         ++nodeCount;
         {

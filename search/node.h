@@ -72,6 +72,18 @@ inline void NarrowWindow(const TableView& table, int& alpha, int& beta) {
     if (table.bound == BOUND_UPPER && table.score < beta) beta = table.score;
 }
 
+// The position key after a move, for prefetching the child's bucket before
+// the move is made: exact for quiet moves and captures that change no
+// castling or en-passant state; any other move gives a harmless wrong guess.
+inline uint64_t GuessKeyAfter(Move move) {
+    const Square from = FromOf(move), to = ToOf(move);
+    const int piece = pos.board[from], captured = pos.board[to];
+    uint64_t key = pos.hashKey ^ keyTable[piece][from] ^ keyTable[piece][to];
+    if (captured != EMPTY) key ^= keyTable[captured][to];
+    if (pos.epSquare) key ^= keyTable[0][pos.epSquare];
+    return key;
+}
+
 // Makes a move from the node's record and hands the next record to the
 // child for as long as the object lives; its end takes the move back.
 class ChildPly {

@@ -76,6 +76,9 @@ int16_t Quiescence(int qdepth, int ply, int alpha, int beta) {
     ScoredMove* const listEnd = record->listEnd;
     SaveSnapshot(record);
     MarkQuiescenceOrder(record, listStart, listEnd);
+    // Captures are few: start loading every child's bucket now.
+    for (const ScoredMove* entry = listStart; entry < listEnd; ++entry)
+        PrefetchHash(GuessKeyAfter(entry->move), Opponent(side));
 
     for (ScoredMove* cursor = listStart; cursor < listEnd; ++cursor) {
         record->cursor = PickBest(cursor, listEnd);
