@@ -173,6 +173,8 @@ int16_t AlphaBeta(int depth, int ply, int alpha, int beta, int allowNull) {
     if (record->listEnd == nullptr) record->listEnd = GenerateNodeMoves(listStart, &record->check);
     SaveSnapshot(record);
     MarkHashAndKillers(record, listStart, record->listEnd);
+    for (const ScoredMove* entry = listStart; entry < record->listEnd; ++entry)
+        PrefetchHash(GuessKeyAfter(entry->move), Opponent(side));
 
     MovePicker picker;
     StartPicker(picker, record, listStart, side);
