@@ -245,8 +245,14 @@ void MakeMove(Move move, PlyRecord* record) {
         pos.pieceMaterial[s] = static_cast<uint8_t>(pos.pieceMaterial[s] + promotedUnits);
         if (kind >= KIND_CAPTURE_PROMO_QUEEN) {
             const int capturedUnits = MATERIAL_UNITS[pos.board[to]];
-            RemoveCaptured(to, o, record);
-            pos.pieceMaterial[o] = static_cast<uint8_t>(pos.pieceMaterial[o] - capturedUnits);
+            const int captured = RemoveCaptured(to, o, record);
+            // A set-up may leave a pawn on the last rank for a promotion to take.
+            if (KindOf(captured) == PAWN) {
+                pos.pawnCount[o]--;
+                pos.pawnKey ^= static_cast<uint32_t>(keyTable[captured][to]);
+            } else {
+                pos.pieceMaterial[o] = static_cast<uint8_t>(pos.pieceMaterial[o] - capturedUnits);
+            }
             change -= capturedUnits;
         }
         record->materialChange = static_cast<int8_t>(change);
@@ -351,7 +357,8 @@ void UnmakeMove(Move move, PlyRecord* record) {
             pos.castleRights = record->castleSnapshot;
             pos.pieceBB[captured] |= BitOf(to);
             pos.colourBB[o] |= BitOf(to);
-            pos.pieceMaterial[o] = static_cast<uint8_t>(pos.pieceMaterial[o] + MATERIAL_UNITS[captured]);
+            if (KindOf(captured) == PAWN) pos.pawnCount[o]++;
+            else pos.pieceMaterial[o] = static_cast<uint8_t>(pos.pieceMaterial[o] + MATERIAL_UNITS[captured]);
             pos.board[to] = static_cast<PieceCode>(captured);
         }
         break;

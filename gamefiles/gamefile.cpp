@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr uint16_t RESULT_MASK = 0xC000;
 constexpr uint16_t COUNT_MASK = 0x3FFF;
 
 // Words are little-endian on disk whatever the host order.

@@ -31,6 +31,8 @@ TEST_F(Invariants, HoldAfterSetUpAndCatchEachKindOfCorruption) {
         [] { --pos.pieceMaterial[BLACK]; },                     // 5
         [] { ++pos.pawnCount[WHITE]; },                         // 5
         [] { pos.hashKey ^= 1; },                               // 6
+        [] { pos.board[SQ_A4] = static_cast<PieceCode>(13); },  // no such piece
+        [] { pos.board[SQ_H3] = W_KING; },                      // a second king
     };
     for (auto corrupt : corruptions) {
         pos = good;

@@ -77,6 +77,31 @@ TEST(MakeUnmake, KeysCountersAndRightsOfEachKind) {
     EXPECT_EQ(pos.board[SQ_D5], B_PAWN);
 }
 
+// Only a set-up puts a pawn on the first or last rank, where a promotion can
+// take it: it leaves as a pawn (count and pawn key), not as a piece.
+TEST(MakeUnmake, PromotionTakingAPawnOnTheLastRank) {
+    struct Case {
+        const char* fen;
+        Move move;
+    };
+    for (const Case& c : {Case{"1p2k3/P7/8/8/8/8/8/4K3 w - -", BuildMove(SQ_A7, SQ_B8, KIND_CAPTURE_PROMO_QUEEN)},
+                          Case{"4k3/8/8/8/8/8/1p6/P3K3 b - -", BuildMove(SQ_B2, SQ_A1, KIND_CAPTURE_PROMO_KNIGHT)}}) {
+        SetFen(c.fen);
+        const Position before = pos;
+        const Colour taker = pos.sideToMove, loser = Opponent(taker);
+        PlyRecord record{};
+        SaveSnapshot(&record);
+        MakeMove(c.move, &record);
+        EXPECT_EQ(CheckPositionInvariants(), nullptr) << c.fen;
+        EXPECT_EQ(pos.pawnCount[loser], 0) << c.fen;
+        EXPECT_EQ(pos.pieceMaterial[loser], 0) << c.fen;
+        EXPECT_EQ(pos.pawnKey, 0u) << c.fen;  // no pawn is left
+        EXPECT_EQ(pos.pieceMaterial[taker], before.pieceMaterial[taker] + (KindOfMove(c.move) == KIND_CAPTURE_PROMO_QUEEN ? 9 : 3));
+        UnmakeMove(c.move, &record);
+        EXPECT_TRUE(SamePosition(before, pos)) << c.fen;
+    }
+}
+
 TEST(MakeUnmake, SpecialMovesAreRefused) {
     SetFen(START_FEN);
     const Position before = pos;
