@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the tests need, then builds and runs every test:
-# the release build, the unit tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the threaded tests under ThreadSanitizer.
+# the release build; the unit tests, protocol sessions and a short match in
+# xboard under AddressSanitizer and UndefinedBehaviorSanitizer; the threaded
+# tests under ThreadSanitizer; and every fuzz target for a short while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,8 +31,13 @@ cmake --build build -j"$jobs"
 cmake -S . -B build-asan -DPELMOT_TESTS=ON -DCMAKE_BUILD_TYPE=Debug -DPELMOT_SANITIZE=address,undefined >/dev/null
 cmake --build build-asan -j"$jobs"
 (cd build-asan && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j"$jobs" -L 'unit|protocol')
+UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 bash tests/shell/xboard_match.sh \
+  "$PWD/build-asan/pelmot" "$PWD/build-asan/Pelmot.book" "$PWD/build-asan/e2e-short" short
 
 # The protocol sessions, which run both threads, under the thread sanitizer.
 cmake -S . -B build-tsan -DPELMOT_TESTS=ON -DCMAKE_BUILD_TYPE=Debug -DPELMOT_SANITIZE=thread >/dev/null
 cmake --build build-tsan -j"$jobs" --target pelmot pelmot_book
 (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j"$jobs" -L 'protocol|threads')
+
+# Every fuzz target for a short while (the long runs are made by hand).
+bash scripts/fuzz.sh "${PELMOT_FUZZ_SECONDS:-20}"

@@ -2,6 +2,7 @@
 // line and the search log.
 #include "search/search.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -188,7 +189,10 @@ Move IterativeSearch() {
         } else if (score >= beta) {
             alpha = score - 1;
             rootFailState = 1;
-            beta = ROOT_WINDOW - 1;
+            // A mate score read from the table can reach the window's top
+            // (a mated root entry is one ply short when read as a child):
+            // the window stays open above alpha.
+            beta = std::max(ROOT_WINDOW - 1, alpha + 1);
             if (const HashEntry* entry = ProbeHash()) result = {static_cast<int16_t>(score), EntryMove(entry)};
             failed = true;
         }

@@ -111,6 +111,23 @@ TEST_F(DriverTest, ReportsMateAndStalemateAtTheRoot) {
     EXPECT_EQ(moveStack[0].score, 0);
 }
 
+TEST_F(DriverTest, MatesIntoAPositionTheTableHoldsAsMated) {
+    // After a mated root was searched and its position taken back, the mate
+    // is read from the table one ply short (8100): the re-search after the
+    // fail high must still get a window with room above alpha (debug builds
+    // check every node's window).
+    Setup("rnbqkbnr/pppp1ppp/8/4p3/6P1/5P2/PPPPP2P/RNBQKBNR b KQkq -");
+    const Move mate = BuildMove(SQ_D8, SQ_H4, KIND_QUIET);
+    PlyRecord* const record = currentPly;
+    SaveSnapshot(record);
+    MakeMove(mate, record);
+    StoreHash(2, BOUND_EXACT, MatedAtPly(0), MOVE_MATE);  // as the mated root stores it
+    UnmakeMove(mate, record);
+    EXPECT_EQ(SearchQuietly(10), mate);
+    EXPECT_GE(moveStack[0].score, MATE_SCORE - 1);
+    EXPECT_EQ(currentPly, plyRecords);
+}
+
 TEST_F(DriverTest, ReturnsDrawCodesWithoutSearching) {
     Setup("8/8/4k3/8/8/3BK3/8/8 w - -");
     std::string out;

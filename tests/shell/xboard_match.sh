@@ -3,13 +3,15 @@
 # xboard testing every move and calling flags: two games at 40 moves in 30
 # seconds, then two at 10 seconds plus 1 second a move, where the clock runs
 # low. Fails on an illegal move either way, a crash, a hang, a loss on time,
-# a false claim or a game without a result.
+# a false claim or a game without a result. With "short", only two games
+# at 40 moves in 10 seconds (for slow sanitizer builds).
 #
-#   xboard_match.sh ENGINE BOOK SCRATCH_DIR
+#   xboard_match.sh ENGINE BOOK SCRATCH_DIR [short]
 set -u
 engine=$1
 book=$2
 dir=$3
+length=${4:-full}
 here=$(cd "$(dirname "$0")" && pwd)
 name=$(basename "$engine")
 
@@ -49,10 +51,15 @@ match() {
 }
 
 failed=
-# Each side has 30 s per 40 moves: both games end within 2 x 3 x 2 x 30 s = 360 s.
-match "40 moves in 0:30" "$dir/classic" -m 40 -t 0:30 -w 540
-# Each side has at most 10 s + 120 x 1 s: both games end within 2 x 2 x 130 s = 520 s.
-match "0:10 + 1 s" "$dir/increment" -t 0:10 -i 1 -w 600
+if [ "$length" = short ]; then
+    # Each side has 10 s per 40 moves: both games end within 2 x 3 x 2 x 10 s = 120 s.
+    match "40 moves in 0:10" "$dir/short" -m 40 -t 0:10 -w 240
+else
+    # Each side has 30 s per 40 moves: both games end within 2 x 3 x 2 x 30 s = 360 s.
+    match "40 moves in 0:30" "$dir/classic" -m 40 -t 0:30 -w 540
+    # Each side has at most 10 s + 120 x 1 s: both games end within 2 x 2 x 130 s = 520 s.
+    match "0:10 + 1 s" "$dir/increment" -t 0:10 -i 1 -w 600
+fi
 
 [ ${#faults[@]} -eq 0 ] && exit 0
 
