@@ -40,13 +40,25 @@ void LogKey() {
     LogLine("%x %x", static_cast<uint32_t>(pos.hashKey >> 32), static_cast<uint32_t>(pos.hashKey));
 }
 
-// Game ends caused by the engine's own move, by the side now to move.
+// True when the side to move is in check and has no legal move.
+bool SideToMoveIsMated() {
+    CheckInfo check;
+    ComputeCheckInfo(&check);
+    Move legal[256];
+    return check.checkers != 0 && GenerateLegalMoves(legal) == 0;
+}
+
+}  // namespace
+
 const char* ResultAfterMove(int score) {
     int white = pos.sideToMove == WHITE;
-    if (score == MATE_IN_ONE) return white ? "0-1 {Pelmot mates 1}\n" : "1-0 {Pelmot mates 1}\n";
-    if (score > WINNING_MATE_SCORE) {
+    // A mate score can come from the table a few plies short of the truth;
+    // the front end forfeits a false win claim, so a mate is claimed only
+    // when it stands on the board.
+    if (score == MATE_IN_ONE && SideToMoveIsMated()) return white ? "0-1 {Pelmot mates 1}\n" : "1-0 {Pelmot mates 1}\n";
+    if (score > WINNING_MATE_SCORE && score != MATE_IN_ONE) {
         const HashEntry* entry = ProbeHash();
-        if (entry && EntryMove(entry) == MOVE_MATE)
+        if (entry && EntryMove(entry) == MOVE_MATE && SideToMoveIsMated())
             return white ? "0-1 {Pelmot mates 1#}\n" : "1-0 {Pelmot mates 1#}\n";
         return nullptr;
     }
@@ -57,6 +69,8 @@ const char* ResultAfterMove(int score) {
     default: return nullptr;
     }
 }
+
+namespace {
 
 // The expected reply from the table, made on the board and searched while
 // the opponent thinks.

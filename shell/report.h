@@ -33,6 +33,9 @@ bool TakeBackGameMoves(int count);
 // Called whenever the position is set up or changed outside the game.
 void ForgetGameMoves();
 
+// The result claim after the engine's own move with the search's score
+// (the side to move is the opponent), or nullptr when the game goes on.
+const char* ResultAfterMove(int score);
 // The result line for a special result move with the given side to move,
 // or nullptr when the move is not a game end found before moving.
 const char* ResultBeforeMove(Move result, int sideToMove);
