@@ -8,6 +8,7 @@ install(TARGETS pelmot RUNTIME DESTINATION games)
 install(PROGRAMS ${CMAKE_SOURCE_DIR}/dist/pelmot-run DESTINATION games)
 install(FILES ${PELMOT_BOOK_FILE} DESTINATION share/games/pelmot)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/pelmot.6 DESTINATION share/man/man6)
+# xboard reads an engine-list entry only after its fixed first line.
 set(PELMOT_ENGINE_LIST_ENTRY ${CMAKE_BINARY_DIR}/pelmot.eng)
 install(CODE "
   file(WRITE \"${PELMOT_ENGINE_LIST_ENTRY}\" \"plugin spec 0.0\\n\${CMAKE_INSTALL_PREFIX}/games/pelmot-run\\nchess\\n\")

@@ -30,7 +30,7 @@ if command -v groff >/dev/null; then
     [ -z "$warnings" ] || fault "man page warnings: $warnings"
 fi
 
-# The engine-list entry: the spec line, the command, the variants.
+# The engine-list entry: the header line xboard expects, the command, the variants.
 entry=$prefix/share/games/plugins/xboard/pelmot.eng
 command=
 if [ -f "$entry" ]; then
