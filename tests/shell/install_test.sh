@@ -30,11 +30,16 @@ if command -v groff >/dev/null; then
     [ -z "$warnings" ] || fault "man page warnings: $warnings"
 fi
 
-# The engine-list entry: the header line xboard expects, the command, the variants.
+# The engine-list entry: the header line xboard expects (the one the entries
+# of the installed engines open with), the command, the variants.
 entry=$prefix/share/games/plugins/xboard/pelmot.eng
+header=
+for peer in /usr/share/games/plugins/xboard/*.eng; do
+    [ -f "$peer" ] && header=$(sed -n 1p "$peer") && break
+done
 command=
 if [ -f "$entry" ]; then
-    [ "$(sed -n 1p "$entry")" = "plugin spec 0.0" ] || fault "engine-list entry line 1: $(sed -n 1p "$entry")"
+    [ -z "$header" ] || [ "$(sed -n 1p "$entry")" = "$header" ] || fault "engine-list entry line 1: $(sed -n 1p "$entry"), not '$header'"
     [ "$(sed -n 3p "$entry")" = "chess" ] || fault "engine-list entry line 3: $(sed -n 3p "$entry")"
     [ "$(wc -l <"$entry")" -eq 3 ] || fault "engine-list entry has $(wc -l <"$entry") lines"
     command=$(sed -n 2p "$entry")
