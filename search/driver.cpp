@@ -158,9 +158,11 @@ Move IterativeSearch() {
                 beta = score + ASPIRATION_WINDOW;
                 iterationDepth = EntryDepth(entry);
             } else if (bound == BOUND_LOWER) {
-                if (score > -ROOT_WINDOW) alpha = score;
+                // A mate read from the table a ply short can sit on the
+                // window's edge (8100): the window keeps room on both sides.
+                if (score > -ROOT_WINDOW) alpha = std::min(score, ROOT_WINDOW - 1);
             } else if (score < ROOT_WINDOW) {
-                beta = score;
+                beta = std::max(score, -ROOT_WINDOW + 1);
             }
         }
         result = {static_cast<int16_t>(score), EntryMove(entry)};

@@ -126,6 +126,22 @@ TEST_F(DriverTest, MatesIntoAPositionTheTableHoldsAsMated) {
     EXPECT_EQ(SearchQuietly(10), mate);
     EXPECT_GE(moveStack[0].score, MATE_SCORE - 1);
     EXPECT_EQ(currentPly, plyRecords);
+    // The next search resumes from the root's own entry, a bound on that
+    // edge: its first window must not be empty either.
+    EXPECT_EQ(SearchQuietly(10), mate);
+    EXPECT_EQ(currentPly, plyRecords);
+}
+
+TEST_F(DriverTest, ResumesFromBoundsOnTheEdgeOfTheScale) {
+    // Bounds at the ends of the root's window leave the first window room
+    // inside it (debug builds check every node's window).
+    for (const auto& [bound, score] : {std::pair{BOUND_LOWER, MATE_SCORE}, std::pair{BOUND_UPPER, -MATE_SCORE},
+                                       std::pair{BOUND_LOWER, MATE_SCORE - 1}, std::pair{BOUND_UPPER, 1 - MATE_SCORE}}) {
+        Setup(START_FEN);
+        StoreHash(4, bound, score, E2E4);
+        EXPECT_NE(SearchQuietly(3), MOVE_NONE) << bound << " " << score;
+        EXPECT_EQ(currentPly, plyRecords);
+    }
 }
 
 TEST_F(DriverTest, ReturnsDrawCodesWithoutSearching) {
