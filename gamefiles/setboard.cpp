@@ -83,7 +83,7 @@ bool SetBoard(const char* text, bool loadBook) {
     }
 
     ClearPositionTables();
-    if (loadBook && !BookLoad("Pelmot.book")) {
+    if (loadBook && !BookLoad(BOOK_FILE_NAME)) {
         std::printf("tellusererror BOOK ERROR!\n");
         std::fflush(stdout);
         LogRaw("-\ttellusererror BOOK ERROR!\n\n");

@@ -276,10 +276,10 @@ def case_handshake():
     finally:
         e.kill()
 
-    # Another first token: the complaint, then the same handshake.
+    # Another first token (but "uci"): the complaint, then the same handshake.
     e = Engine()
     try:
-        e.send("uci\n")
+        e.send("hello\n")
         e.expect("feature done=1\n", what="handshake")
         e.finish()
         check(e.stdout() == "Engine works only with xboard protocol ver. 2\n" + HANDSHAKE,
