@@ -38,6 +38,7 @@ void EngineThread() {
     for (;;) {
         LogLine("-------------- STOPPED%u", ProcessClock());
         stoppedSignal.Set();
+        if (searchEnded) searchEnded();
         startSignal.Wait();
         stoppedSignal.Reset();
         int state = engineState.load();
@@ -45,7 +46,6 @@ void EngineThread() {
             LogLine("-------------- STARTED%u", ProcessClock());
             startedSignal.Set();
             IterativeSearch();
-            if (searchEnded) searchEnded();
         } else {
             LogLine("-------------- ELSE  %u", ProcessClock());
         }

@@ -39,9 +39,9 @@ void LaunchEngineThread();
 void JoinEngineThread();
 // Ends the engine thread, which must be stopped, and waits for its end.
 void EndEngineThread();
-// Called on the engine thread whenever a search has returned, just before
-// the thread reports itself stopped: a protocol that reads its input while
-// the engine searches is woken by it. None in xboard mode.
+// Called on the engine thread each time it has set stoppedSignal (a search
+// has returned, or the thread has just started): a protocol that reads its
+// input while the engine searches is woken by it. None in xboard mode.
 extern void (*searchEnded)();
 
 void StartEngine(uint8_t depth);

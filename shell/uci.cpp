@@ -324,6 +324,7 @@ void ApplyTableOptions() {
     if (hashMbWanted != 0 && !ResizeHashTable(hashMbWanted))
         Note("not enough memory for a table of %u MB: it keeps %llu MB", hashMbWanted,
              static_cast<unsigned long long>(HashBucketCount() * sizeof(HashBucket) >> 20));
+    LogLine("-M: the table has %llu buckets, all empty", static_cast<unsigned long long>(HashBucketCount()));
     hashMbWanted = 0;
     clearWanted = false;
     SetUpGameAgain();
