@@ -19,7 +19,7 @@ cd "$root"
 seconds=${1:?usage: scripts/fuzz.sh SECONDS [TARGET...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(commandloop setboard movetext pgn gamefile book)
+[ ${#targets[@]} -gt 0 ] || targets=(commandloop uci setboard movetext pgn gamefile book)
 
 # Seed folders of each target, besides fuzz/seeds/TARGET.
 declare -A extraSeeds=([pgn]=tests/data/pgn)
@@ -53,7 +53,7 @@ run() {
     rm -rf "$dir"
     mkdir -p "$dir" "$build/corpus/$target" "$build/findings"
     ln -s /dev/null "$dir/Pelmot.log"
-    if [ "$target" = commandloop ]; then
+    if [ "$target" = commandloop ] || [ "$target" = uci ]; then
         cp fuzz/seeds/book/three_lines "$dir/Pelmot.book"
         cp fuzz/seeds/pgn/san.pgn "$dir/games.pgn"
         cp fuzz/seeds/gamefile/two_games "$dir/games.game"

@@ -340,6 +340,7 @@ struct Search {
     bool pondering = false;
     bool timed = false;
     bool extraGiven = false;   // the extra time after a fail low
+    Move bookMove = MOVE_NONE;  // pondering in the book: the answer, no search
     uint32_t moveStart = 0;    // the clock of the move runs from here
     uint32_t deadline = 0;
     // A root drawn by the history is searched as a fresh start.
@@ -359,6 +360,14 @@ void RestoreRoot() {
     current.rootReset = false;
 }
 
+void AnswerBookMove(Move move) {
+    char text[8];
+    MoveToText(text, move);
+    Note("book move %s", text);
+    LogLine("-M: move(book): %s", text);
+    SendBestMove(move, options.ponder ? ExpectedReplyAfter(move) : MOVE_NONE, 0);
+}
+
 // Stops the engine thread (at once if it has returned) and forgets the go.
 void EndSearch() {
     StopEngine();
@@ -370,6 +379,12 @@ void EndSearch() {
 // Stops the search and answers with its result.
 void AnswerSearch() {
     EndSearch();
+    if (current.bookMove != MOVE_NONE) {
+        AnswerBookMove(current.bookMove);
+        current.bookMove = MOVE_NONE;
+        ApplyTableOptions();
+        return;
+    }
     const ScoredMove result = moveStack[0];
     const Move move = PlayableMove(result.move);
     if (move != result.move) {
@@ -387,13 +402,6 @@ void AnswerSearch() {
     ApplyTableOptions();
 }
 
-void AnswerBookMove(Move move) {
-    char text[8];
-    MoveToText(text, move);
-    Note("book move %s", text);
-    LogLine("-M: move(book): %s", text);
-    SendBestMove(move, options.ponder ? ExpectedReplyAfter(move) : MOVE_NONE, 0);
-}
 
 // A search still running is stopped and answered first, as "stop" would.
 void FinishSearch() {
@@ -575,11 +583,10 @@ void CommandGo(Words words) {
         return;
     }
     const bool timed = SetGoClocks(go, pos.sideToMove);
-    if (options.ownBook && !go.infinite && !go.ponder) {
-        if (const Move book = ChooseBookMove(); book != MOVE_NONE) {
-            AnswerBookMove(book);
-            return;
-        }
+    const Move book = options.ownBook && !go.infinite ? ChooseBookMove() : MOVE_NONE;
+    if (book != MOVE_NONE && !go.ponder) {
+        AnswerBookMove(book);
+        return;
     }
     // The front end may go on playing a game drawn by repetition or the
     // fifty-move rule; the search then starts afresh from this position.
@@ -598,12 +605,15 @@ void CommandGo(Words words) {
     goClock = now;
     lastIterationDepth = 0;
     current.active = true;
-    current.ended = false;
     current.pondering = go.ponder;
     current.waitForStop = go.infinite || go.ponder;
     current.timed = timed && !go.infinite;
     current.extraGiven = false;
+    current.bookMove = book;
     SetDeadline(now);
+    // Pondering in the book needs no search: the book move is the answer.
+    current.ended = book != MOVE_NONE;
+    if (current.ended) return;
     SetEngineState(go.ponder ? Pondering : Thinking);
     StartEngine(static_cast<uint8_t>(depth));
 }
@@ -619,19 +629,10 @@ void CommandPonderHit(Words) {
         Note("ponderhit without a ponder search: ignored");
         return;
     }
-    const uint32_t now = ProcessClock();
     current.pondering = false;
     current.waitForStop = false;
     SetEngineState(Thinking);
-    if (options.ownBook) {
-        if (const Move book = ChooseBookMove(); book != MOVE_NONE) {
-            EndSearch();
-            AnswerBookMove(book);
-            ApplyTableOptions();
-            return;
-        }
-    }
-    SetDeadline(now);
+    SetDeadline(ProcessClock());
     if (current.ended) AnswerSearch();
 }
 

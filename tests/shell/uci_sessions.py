@@ -143,6 +143,11 @@ def case_handshake():
         check(booked.notes == ["book move " + booked.move] and not booked.infos, "book answer %s" % booked.lines)
         check(booked.seconds < 3 * pt.SCALE, "the book move took %.1f s" % booked.seconds)
         e.wait_log(r"-M: move\(book\): " + booked.move)
+        # Pondering in the book: the book's move once the ponder move is played.
+        e.send("position startpos moves %s %s\ngo ponder wtime 300000 btime 300000\n" % (booked.move, booked.ponder))
+        nothing_more(e, 0.5)
+        hit = search(e, "ponderhit\n", seconds=5)
+        check(hit.notes == ["book move " + hit.move], "book answer after ponderhit %s" % hit.lines)
         searched = search(e, "setoption name OwnBook value false\nucinewgame\nposition startpos\ngo depth 3\n")
         check(searched.infos and not searched.notes, "OwnBook false: %s" % searched.lines)
         e.finish()
