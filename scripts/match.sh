@@ -72,6 +72,8 @@ if [ ! -x "$engine" ] || [ ! -f "$book" ]; then
     echo "no engine $engine or book $book: build first"
     exit 1
 fi
+# The engine is started in its own folder.
+engine=$(cd "$(dirname "$engine")" && pwd)/$(basename "$engine")
 
 # Seconds in xboard's time form, for the default deadline.
 case $tc in
@@ -149,12 +151,12 @@ grep "final score" "$dir/xboard.out"
 # An engine that dies shows as one of these, not always as a game end.
 grep -E "exited unexpectedly|Error (writing to|reading from) .* chess program" "$dir/xboard.out" | sort -u
 
-# Pelmot's thinking time: from a move (or "go") sent to it to its "move"
-# answer, in xboard's time stamps (ms); book moves take no time. The clock
-# it was left with: the last clock reported to it before the move, less
-# that time.
+# Pelmot's thinking time: from a move (or "go", or "usermove" through
+# polyglot) sent to it to its "move" answer, in xboard's time stamps (ms);
+# book moves take no time. The clock it was left with: the last clock
+# reported to it before the move, less that time.
 [ -f "$dir/xboard.debug" ] && awk -v book="$(grep -c 'move(book)' "$dir/engine/Pelmot.log" 2>/dev/null)" '
-    $2 == ">first" && ($4 ~ /^[a-h][1-8][a-h][1-8][qrbn]?$/ || $4 == "go") { sent = $1 }
+    $2 == ">first" && ($4 ~ /^[a-h][1-8][a-h][1-8][qrbn]?$/ || $4 == "go" || $4 == "usermove") { sent = $1 }
     $2 == ">first" && $4 == "time" {
         clock = $5 * 10
         if (least == "" || clock < least) least = clock

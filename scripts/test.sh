@@ -13,6 +13,7 @@ command -v python3 >/dev/null || need+=(python3)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 command -v xvfb-run >/dev/null || need+=(xvfb)
 [ -x /usr/games/xboard ] || need+=(xboard)
+[ -x /usr/games/polyglot ] || need+=(polyglot)
 [ -x /usr/games/fairymax ] || need+=(fairymax)
 command -v pgn-extract >/dev/null || [ -x /usr/games/pgn-extract ] || need+=(pgn-extract)
 if [ ${#need[@]} -gt 0 ]; then

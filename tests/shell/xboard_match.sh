@@ -4,9 +4,12 @@
 # seconds, then two at 10 seconds plus 1 second a move, where the clock runs
 # low. Fails on an illegal move either way, a crash, a hang, a loss on time,
 # a false claim or a game without a result. With "short", only two games
-# at 40 moves in 10 seconds (for slow sanitizer builds).
+# at 40 moves in 10 seconds (for slow sanitizer builds). With "uci", two
+# games at 5 seconds plus 0.1 a move with Pelmot in UCI mode through
+# polyglot, which must also bring Pelmot's thinking (scores and principal
+# variations) to xboard.
 #
-#   xboard_match.sh ENGINE BOOK SCRATCH_DIR [short]
+#   xboard_match.sh ENGINE BOOK SCRATCH_DIR [short|uci]
 set -u
 engine=$1
 book=$2
@@ -51,7 +54,10 @@ match() {
 }
 
 failed=
-if [ "$length" = short ]; then
+if [ "$length" = uci ]; then
+    # Each side has at most 5 s + 120 x 0.1 s: both games end within 2 x 2 x 17 s = 68 s.
+    match "UCI through polyglot, 0:05 + 0.1 s" "$dir/uci" -u -t 0:05 -i 0.1 -w 240
+elif [ "$length" = short ]; then
     # Each side has 10 s per 40 moves: both games end within 2 x 3 x 2 x 10 s = 120 s.
     match "40 moves in 0:10" "$dir/short" -m 40 -t 0:10 -w 240
 else
