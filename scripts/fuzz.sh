@@ -46,8 +46,8 @@ export ASAN_OPTIONS=abort_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
 # One target in its own folder: the log (the engine's own goes nowhere),
-# the scratch folder it works in and, for the command loop, the files each
-# session starts with.
+# the scratch folder it works in and, for the two command loops, the files
+# each session starts with.
 run() {
     local target=$1 dir=$build/run/$1
     rm -rf "$dir"

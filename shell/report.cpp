@@ -164,6 +164,10 @@ const char* ResultBeforeMove(Move result, int sideToMove) {
 
 Move PlayableMove(Move result) {
     if (IsLegalMove(result)) return result;
+    char text[8];
+    MoveToText(text, result);
+    LogLine("-M: search returned no legal move (%04x %s); playing the first legal move", static_cast<unsigned>(result),
+            text);
     Move legal[256];
     return GenerateLegalMoves(legal) > 0 ? legal[0] : MOVE_NONE;
 }
@@ -217,12 +221,6 @@ void ReportEngineMove(uint32_t moveStart) {
     bool moved = false;
     if (!resultLine) {
         Move move = PlayableMove(result);
-        if (move != result) {
-            char text[8];
-            MoveToText(text, result);
-            LogLine("-M: search returned no legal move (%04x %s); playing the first legal move",
-                    static_cast<unsigned>(result), text);
-        }
         if (move != MOVE_NONE) {
             ApplyGameMove(move);
             char text[8];

@@ -45,8 +45,8 @@ const char* ResultAfterMove(int score);
 // or nullptr when the move is not a game end found before moving.
 const char* ResultBeforeMove(Move result, int sideToMove);
 // The move to play for a search result: the result itself when it is a
-// legal move, otherwise the first legal move (0 when there is none), so
-// that a faulty result never stalls the game.
+// legal move, otherwise (noted in the log) the first legal move, 0 when
+// there is none, so that a faulty result never stalls the game.
 Move PlayableMove(Move result);
 // The reply the table expects after move, the engine's choice in the
 // current position: the one to ponder on. 0 when there is none.

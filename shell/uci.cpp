@@ -386,22 +386,15 @@ void AnswerSearch() {
         return;
     }
     const ScoredMove result = moveStack[0];
-    const Move move = PlayableMove(result.move);
-    if (move != result.move) {
-        if (IsSpecialMove(result.move)) {
-            Send("info depth 0 score cp 0");
-            Note("the game is drawn: no side can mate");
-        } else {
-            char text[8];
-            MoveToText(text, result.move);
-            LogLine("-M: search returned no legal move (%04x %s); playing the first legal move",
-                    static_cast<unsigned>(result.move), text);
-        }
+    // A dead draw is not searched; the front end still gets a move.
+    if (result.move == MOVE_NO_MATERIAL) {
+        Send("info depth 0 score cp 0");
+        Note("the game is drawn: no side can mate");
     }
+    const Move move = PlayableMove(result.move);
     SendBestMove(move, options.ponder ? ExpectedReplyAfter(move) : MOVE_NONE, result.score);
     ApplyTableOptions();
 }
-
 
 // A search still running is stopped and answered first, as "stop" would.
 void FinishSearch() {
