@@ -792,7 +792,7 @@ bool SetGoClocks(const GoCommand& go, Colour side) {
     if (go.time[side] != NOT_GIVEN) {
         // The same arithmetic as xboard's "level" and "time": the clock in
         // centiseconds, 40 moves when the front end does not say.
-        SetLevel(go.movesToGo, go.increment[side]);
+        SetLevel(go.movesToGo, 0, go.increment[side]);
         SetClock(go.time[side] / 10);
         timed = true;
     }
@@ -846,6 +846,8 @@ void UciLoop() {
     wakeWrite = pipeEnds[1];
     searchEnded = WakeReader;
     searchReporter = UciInfo;
+    // Every timed "go" brings the clock: the engine keeps none of its own.
+    StopOwnClock();
     StartEngineAndTables();
     SendHandshake();
 

@@ -77,7 +77,7 @@ TEST(UciGo, ClocksGiveTheSameBudgetAsXboard) {
     EXPECT_TRUE(SetGoClocks(ParseGo("wtime 300000 movetime 60000"), WHITE));
     EXPECT_EQ(timeBudget, 7470u);
     EXPECT_EQ(moveTimeLimit, 59950u);
-    SetLevel(40, 0);
+    SetLevel(40, 0, 0);
 }
 
 }  // namespace
