@@ -561,7 +561,6 @@ void CommandPosition(Words words) {
 void CommandGo(Words words) {
     const uint32_t now = ProcessClock();
     FinishSearch();
-    ApplyTableOptions();
     if (gameBase[0] == 0) SetUpNewGame(START_FEN);
     const GoCommand go = ParseGo(words.Remaining());
     if (go.ignored[0]) Note("go: ignored %s", go.ignored);
@@ -655,8 +654,8 @@ bool Dispatch(std::string_view text) {
         if (word == "quit") return false;
         for (const CommandRow& row : COMMANDS) {
             if (word != row.name) continue;
-            const size_t skipped = word.data() - all.data();
-            if (skipped > 0) Note("unknown words ignored: %s", Echo(all.substr(0, skipped)).c_str());
+            const std::string_view skipped = Words{all.substr(0, word.data() - all.data())}.Remaining();
+            if (!skipped.empty()) Note("unknown words ignored: %s", Echo(skipped).c_str());
             row.handler(words);
             return true;
         }
