@@ -1,6 +1,9 @@
 // Standard algebraic notation (and coordinate notation) move reading.
 #include "gamefiles/san.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "board/makemove.h"
 #include "board/position.h"
 #include "board/tables.h"
@@ -100,9 +103,40 @@ Move ChooseCandidate(Bitboard candidates, int to, int kind) {
     return found;
 }
 
+bool IsAnnotationMark(char c) { return c == '+' || c == '#' || c == '!' || c == '?'; }
+
+// Length of text without the marks of check, mate and annotation at its end.
+size_t LengthWithoutMarks(const char* text) {
+    size_t n = std::strlen(text);
+    while (n > 0 && IsAnnotationMark(text[n - 1])) --n;
+    return n;
+}
+
+constexpr const char* EN_PASSANT_MARKS[] = {"e.p.", "ep"};
+
+// Length of the en-passant mark that ends text (before its check and
+// annotation marks), 0 when there is none.
+size_t EnPassantMarkAtEnd(const char* text) {
+    const size_t n = LengthWithoutMarks(text);
+    for (const char* mark : EN_PASSANT_MARKS) {
+        const size_t length = std::strlen(mark);
+        if (n > length && std::strncmp(text + n - length, mark, length) == 0) return length;
+    }
+    return 0;
+}
+
 // Reading without the final legality filter; the PGN reader validates the
 // result itself so that it can report the two kinds of illegal move apart.
 Move ParseSanText(const char* text) {
+    // A move never ends in "p" or ".": an en-passant mark after it goes,
+    // with the marks that follow it, so the move itself is read in full.
+    char withoutMark[16];
+    if (const size_t mark = EnPassantMarkAtEnd(text)) {
+        const size_t n = std::min(LengthWithoutMarks(text) - mark, sizeof withoutMark - 1);
+        std::memcpy(withoutMark, text, n);
+        withoutMark[n] = '\0';
+        text = withoutMark;
+    }
     // The first nine characters without capture marks, check and mate signs,
     // glyphs, the promotion sign and hyphens.
     char buffer[10];
@@ -150,6 +184,18 @@ Move ParseSanText(const char* text) {
 }
 
 }  // namespace
+
+bool IsEnPassantMark(const char* text) {
+    const size_t n = LengthWithoutMarks(text);
+    for (const char* mark : EN_PASSANT_MARKS)
+        if (n == std::strlen(mark) && std::strncmp(text, mark, n) == 0) return true;
+    return false;
+}
+
+bool IsNullMoveText(const char* text) {
+    const size_t n = LengthWithoutMarks(text);
+    return n == 2 && (std::strncmp(text, "--", 2) == 0 || std::strncmp(text, "Z0", 2) == 0);
+}
 
 int PromotionKindOf(char letter) {
     switch (letter) {
