@@ -148,9 +148,8 @@ bool TagLineAhead(PgnReader& stream) {
     if (stream.Peek() != '[' || !IsLetter(stream.PeekAt(1))) return false;
     int i = 2;
     while (i < PgnReader::LOOKAHEAD - 2 && IsTagNameCharacter(stream.PeekAt(i))) ++i;
-    if (stream.PeekAt(i) != ' ' && stream.PeekAt(i) != '\t') return false;
     while (i < PgnReader::LOOKAHEAD - 1 && (stream.PeekAt(i) == ' ' || stream.PeekAt(i) == '\t')) ++i;
-    return i < PgnReader::LOOKAHEAD && stream.PeekAt(i) == '"';
+    return stream.PeekAt(i) == '"';
 }
 
 bool IsCommentMark(unsigned char c) { return c == '{' || c == '}' || c == '\n'; }
@@ -461,6 +460,8 @@ namespace {
 // The length of the result token that ch and the characters after it spell,
 // or 0 when they spell none.
 int ResultTokenAhead(int ch, PgnReader& stream) {
+    // Most digits are move numbers: "1." and "12." are none.
+    if (stream.Peek() != '-' && stream.Peek() != '/') return 0;
     for (const char* result : {"1-0", "0-1", "1/2-1/2"}) {
         if (ch != result[0]) continue;
         int n = 1;
@@ -525,20 +526,23 @@ uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream, SkipReason& why) {
             const bool castling = ch == '0' && stream.Peek() == '-' && stream.PeekAt(1) == '0';
             if (!castling) {
                 pendingEcho += static_cast<char>(ch);
-                std::string token(1, static_cast<char>(ch));
                 if (ch == game.resultText[0] && stream.Peek() == static_cast<unsigned char>(game.resultText[1])) {
+                    // The tag's result, read as far as it matches.
+                    char token[sizeof game.resultText] = {static_cast<char>(ch)};
+                    int n = 1;
                     for (const char* r = game.resultText + 1; *r; ++r) {
                         const int c = stream.Get();
                         if (c != EOF) {
                             pendingEcho += static_cast<char>(c);
-                            token += static_cast<char>(c);
+                            token[n++] = static_cast<char>(c);
                         }
                         if (c != static_cast<unsigned char>(*r))
-                            return skip("wrong end result 1", 0, token, nullptr);
+                            return skip("wrong end result 1", 0, std::string(token, n), nullptr);
                     }
                     finished = true;
                 } else if (const int length = ResultTokenAhead(ch, stream)) {
                     // Another result than the tag's.
+                    std::string token(1, static_cast<char>(ch));
                     for (int i = 1; i < length; ++i) token += static_cast<char>(stream.Get());
                     pendingEcho += token.c_str() + 1;
                     return skip("wrong end result 1", 0, token, nullptr);
