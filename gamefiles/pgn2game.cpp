@@ -22,23 +22,46 @@
 
 namespace {
 
-// The echo of the games is collected here and written to the log in blocks
-// of about this size, and always before the end mark of a file or an error
-// line: the same text as line by line, without a write for every game. The
-// movetext has no line end of its own; the next game's first line ends it.
-constexpr size_t ECHO_BLOCK = 1 << 16;
-std::string pendingEcho;
+// The echo of the games is collected here and written to the log a block at
+// a time, and always before the end mark of a file or an error line: the same
+// text as line by line, without a write for every game. The movetext has no
+// line end of its own; the next game's first line ends it. It takes every
+// character of a movetext, so adding one is kept to a store.
+class EchoBuffer {
+public:
+    void Put(char c) {
+        if (size_ == BLOCK) Flush();
+        text_[size_++] = c;
+    }
+    void Put(const char* text, size_t length) {
+        while (length > 0) {
+            if (size_ == BLOCK) Flush();
+            const size_t part = std::min(length, BLOCK - size_);
+            std::memcpy(text_ + size_, text, part);
+            size_ += part;
+            text += part;
+            length -= part;
+        }
+    }
+    void Put(const char* text) { Put(text, std::strlen(text)); }
+    void Line(const char* text) {
+        Put(text);
+        Put('\n');
+    }
+    void Flush() {
+        if (size_ == 0) return;
+        text_[size_] = '\0';
+        LogRaw(text_);
+        size_ = 0;
+    }
 
-void EchoLine(const char* text) {
-    pendingEcho += text;
-    pendingEcho += '\n';
-}
+private:
+    static constexpr size_t BLOCK = 1 << 16;
+    char text_[BLOCK + 1];
+    size_t size_ = 0;
+};
+EchoBuffer echo;
 
-void FlushEcho() {
-    if (pendingEcho.empty()) return;
-    LogRaw(pendingEcho.c_str());
-    pendingEcho.clear();
-}
 
 // Standard output of a conversion, written in blocks for the same reason: a
 // second conversion of a file warns for every game.
@@ -116,8 +139,8 @@ void SayReason(const SkipReason& why, int64_t line) {
 // The log's mark after the echo of a game that is skipped: mark, when the
 // echo has one of its own ("" when it already ended), else the reason.
 void EchoSkip(const char* reason, const char* mark) {
-    if (!mark) EchoLine((std::string(" {") + reason + "}").c_str());
-    else if (*mark) EchoLine(mark);
+    if (!mark) echo.Line((std::string(" {") + reason + "}").c_str());
+    else if (*mark) echo.Line(mark);
 }
 
 bool IsSpace(int c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\v'; }
@@ -355,10 +378,28 @@ void PgnReader::Open(std::FILE* file) {
     lineEnds_ = 0;
 }
 
+namespace {
+
+// Line feeds in [from, to): counted a block at a time into a byte, which the
+// compiler does many bytes at once; every game start asks for its line.
+int64_t CountLineEnds(const char* from, const char* to) {
+    constexpr ptrdiff_t BLOCK = 64;
+    int64_t count = 0;
+    for (; to - from >= BLOCK; from += BLOCK) {
+        unsigned char inBlock = 0;
+        for (ptrdiff_t i = 0; i < BLOCK; ++i) inBlock = static_cast<unsigned char>(inBlock + (from[i] == '\n'));
+        count += inBlock;
+    }
+    for (; from < to; ++from) count += *from == '\n';
+    return count;
+}
+
+}  // namespace
+
 int64_t PgnReader::Line() {
     const char* const next = next_;
-    if (next >= counted_) lineEnds_ += std::count(counted_, next, '\n');
-    else lineEnds_ -= std::count(next, counted_, '\n');
+    if (next >= counted_) lineEnds_ += CountLineEnds(counted_, next);
+    else lineEnds_ -= CountLineEnds(next, counted_);
     counted_ = next;
     return lineEnds_ + 1;
 }
@@ -370,7 +411,7 @@ bool PgnReader::Fill(size_t need) {
     if (keep > buffer_) {
         // The line ends of the part that goes are counted first.
         if (counted_ < keep) {
-            lineEnds_ += std::count(static_cast<const char*>(counted_), static_cast<const char*>(keep), '\n');
+            lineEnds_ += CountLineEnds(counted_, keep);
             counted_ = keep;
         }
         counted_ = buffer_ + (counted_ - keep);
@@ -420,31 +461,42 @@ bool ReadPgnTags(GameRecord& game, PgnReader& stream, SkipReason& why) {
     game.resultCode = '?';
     tags = GameTags{};
     SkipToTags(stream);
-    EchoLine("");
+    echo.Line("");
     while (stream.Peek() == '[') {
         stream.Get();
         stream.SkipWhitespace();
         char text[512];
         ReadTagText(stream, text);
-        pendingEcho += '[';
-        EchoLine(text);
-        if (IsTag(text, "Result")) {
-            if (!ReadResultTag(game, text) && !why.text) {
+        echo.Put('[');
+        echo.Line(text);
+        // Most tags are none of these: their first letter tells.
+        switch (text[0]) {
+        case 'R':
+            if (IsTag(text, "Result") && !ReadResultTag(game, text) && !why.text) {
                 why.text = "Result Error 1";
                 why.detail = TagValue(text);
             }
-        } else if (IsTag(text, "FEN")) {
-            tags.fen = true;
-            tags.fenIsStart = FenIsStart(TagValue(text));
-        } else if (IsTag(text, "SetUp")) {
-            tags.setUp = TagValue(text) != "0";
-        } else if (IsTag(text, "Variant")) {
-            std::string value = TagValue(text);
-            tags.variant = IsStandardChess(value) ? std::string() : std::move(value);
+            break;
+        case 'F':
+            if (IsTag(text, "FEN")) {
+                tags.fen = true;
+                tags.fenIsStart = FenIsStart(TagValue(text));
+            }
+            break;
+        case 'S':
+            if (IsTag(text, "SetUp")) tags.setUp = TagValue(text) != "0";
+            break;
+        case 'V':
+            if (IsTag(text, "Variant")) {
+                std::string value = TagValue(text);
+                tags.variant = IsStandardChess(value) ? std::string() : std::move(value);
+            }
+            break;
+        default: break;
         }
         stream.SkipSpace();
     }
-    EchoLine("");
+    echo.Line("");
     const bool readable = stream.Readable();
     if (readable && game.resultCode == '?' && !why.text) why.text = "Result Error 2";
     return readable;
@@ -457,11 +509,14 @@ Move ReadSanToken(GameRecord& game, PgnReader& stream) {
 
 namespace {
 
+// Results begin with "0-", "1-" or "1/"; move numbers never do.
+inline bool MayBeginResult(int ch, PgnReader& stream) {
+    return (ch == '0' || ch == '1') && (stream.Peek() == '-' || stream.Peek() == '/');
+}
+
 // The length of the result token that ch and the characters after it spell,
 // or 0 when they spell none.
 int ResultTokenAhead(int ch, PgnReader& stream) {
-    // Most digits are move numbers: "1." and "12." are none.
-    if (stream.Peek() != '-' && stream.Peek() != '/') return 0;
     for (const char* result : {"1-0", "0-1", "1/2-1/2"}) {
         if (ch != result[0]) continue;
         int n = 1;
@@ -525,7 +580,7 @@ uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream, SkipReason& why) {
             // Castling written with zeros is a move, not a number or a result.
             const bool castling = ch == '0' && stream.Peek() == '-' && stream.PeekAt(1) == '0';
             if (!castling) {
-                pendingEcho += static_cast<char>(ch);
+                echo.Put(static_cast<char>(ch));
                 if (ch == game.resultText[0] && stream.Peek() == static_cast<unsigned char>(game.resultText[1])) {
                     // The tag's result, read as far as it matches.
                     char token[sizeof game.resultText] = {static_cast<char>(ch)};
@@ -533,24 +588,26 @@ uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream, SkipReason& why) {
                     for (const char* r = game.resultText + 1; *r; ++r) {
                         const int c = stream.Get();
                         if (c != EOF) {
-                            pendingEcho += static_cast<char>(c);
+                            echo.Put(static_cast<char>(c));
                             token[n++] = static_cast<char>(c);
                         }
                         if (c != static_cast<unsigned char>(*r))
                             return skip("wrong end result 1", 0, std::string(token, n), nullptr);
                     }
                     finished = true;
-                } else if (const int length = ResultTokenAhead(ch, stream)) {
+                } else if (MayBeginResult(ch, stream)) {
                     // Another result than the tag's.
-                    std::string token(1, static_cast<char>(ch));
-                    for (int i = 1; i < length; ++i) token += static_cast<char>(stream.Get());
-                    pendingEcho += token.c_str() + 1;
-                    return skip("wrong end result 1", 0, token, nullptr);
+                    if (const int length = ResultTokenAhead(ch, stream)) {
+                        std::string token(1, static_cast<char>(ch));
+                        for (int i = 1; i < length; ++i) token += static_cast<char>(stream.Get());
+                        echo.Put(token.c_str() + 1);
+                        return skip("wrong end result 1", 0, token, nullptr);
+                    }
                 }
                 continue;
             }
         } else if (ch == '.') {
-            pendingEcho += '.';
+            echo.Put('.');
             continue;
         } else if (ch == '$') {
             continue;
@@ -569,34 +626,35 @@ uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream, SkipReason& why) {
         }
         stream.Unget();
         const int length = ReadTokenText(stream, game.sanText, sizeof game.sanText);
-        // An en-passant mark written apart from its capture.
-        if (plyNo > 1 && IsEnPassantMark(game.sanText)) {
-            pendingEcho.append(game.sanText, static_cast<size_t>(length));
-            pendingEcho += ' ';
-            continue;
-        }
         // The record holds 1023 moves; a longer game cannot be stored whole,
         // and its next move is not read against a position it cannot follow.
-        if (plyNo > GAME_MAX_MOVES) {
-            pendingEcho.append(game.sanText, static_cast<size_t>(length));
-            pendingEcho += ' ';
-            return skip("more plies than a record holds", 0, "", " {TOO LONG}");
-        }
-        if (IsNullMoveText(game.sanText)) {
-            pendingEcho.append(game.sanText, static_cast<size_t>(length));
-            return skip("null move", plyNo, game.sanText, nullptr);
-        }
-        const Move move = ReadSanMove(game.sanText);
+        const bool tooLong = plyNo > GAME_MAX_MOVES;
+        const Move move = tooLong ? MOVE_NONE : ReadSanMove(game.sanText);
         if (move == MOVE_NONE) {
-            EchoLine((std::string(game.sanText) + "ERROR").c_str());
+            // An en-passant mark written apart from its capture.
+            if (plyNo > 1 && IsEnPassantMark(game.sanText)) {
+                echo.Put(game.sanText, static_cast<size_t>(length));
+                echo.Put(' ');
+                continue;
+            }
+            if (tooLong) {
+                echo.Put(game.sanText, static_cast<size_t>(length));
+                echo.Put(' ');
+                return skip("more plies than a record holds", 0, "", " {TOO LONG}");
+            }
+            if (IsNullMoveText(game.sanText)) {
+                echo.Put(game.sanText, static_cast<size_t>(length));
+                return skip("null move", plyNo, game.sanText, nullptr);
+            }
+            echo.Line((std::string(game.sanText) + "ERROR").c_str());
             return skip("move not recognised", plyNo, game.sanText, "");
         }
-        pendingEcho.append(game.sanText, static_cast<size_t>(length));
-        pendingEcho += ' ';
+        echo.Put(game.sanText, static_cast<size_t>(length));
+        echo.Put(' ');
         const Colour side = pos.sideToMove;
         ComputeCheckInfo(&record.check);
         if (!IsGeneratedMove(move, record.check)) {
-            EchoLine((std::string(game.sanText) + "MOVE NOT LEGAL 1").c_str());
+            echo.Line((std::string(game.sanText) + "MOVE NOT LEGAL 1").c_str());
             return skip("MOVE NOT LEGAL 1", plyNo, game.sanText, "");
         }
         MakeMove(move, &record);
@@ -608,14 +666,14 @@ uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream, SkipReason& why) {
     start.Restore();
     if (plyNo == 1) {
         stream.SkipSpace();
-        EchoLine(" {NOMOVES}");
+        echo.Line(" {NOMOVES}");
         why.text = "no moves";
         return 0;
     }
     // A game cut off by the end of the file or by the next tags is not
     // finished, whatever its tag says.
     if (!finished) {
-        EchoLine(" {NO RESULT}");
+        echo.Line(" {NO RESULT}");
         why.text = "no result token";
         return 0;
     }
@@ -832,7 +890,6 @@ FileEnd ConvertFile(const char* pgnName, const char* gameName, int& total, GameS
                 WriteGame(game, gameFile);
                 ++counts.converted;
             }
-            if (pendingEcho.size() >= ECHO_BLOCK) FlushEcho();
             SkipToTags(reader);
             ProgressGame(counts.converted + counts.skipped, reader.BytesRead());
         }
@@ -847,11 +904,11 @@ FileEnd ConvertFile(const char* pgnName, const char* gameName, int& total, GameS
     Say("converted: %d games. (skipped: %d)\n", counts.converted, counts.skipped);
     if (failure.empty()) {
         Say("file: %s \t\tfinished\n", pgnName);
-        FlushEcho();
+        echo.Flush();
         LogLine("<<< OK:\t%s\t>>>", pgnName);
     } else {
         Say("ERROR: %s file: %s\n", failure.c_str(), pgnName);
-        FlushEcho();
+        echo.Flush();
         LogLine("converted: %d\tskipped: %d", counts.converted, counts.skipped);
         LogLine("ERROR: %s", failure.c_str());
     }

@@ -114,6 +114,12 @@ size_t LengthWithoutMarks(const char* text) {
 
 constexpr const char* EN_PASSANT_MARKS[] = {"e.p.", "ep"};
 
+bool IsMarksOnly(const char* text) {
+    for (; *text; ++text)
+        if (!IsAnnotationMark(*text)) return false;
+    return true;
+}
+
 // Length of the en-passant mark that ends text (before its check and
 // annotation marks), 0 when there is none.
 size_t EnPassantMarkAtEnd(const char* text) {
@@ -125,18 +131,23 @@ size_t EnPassantMarkAtEnd(const char* text) {
     return 0;
 }
 
+Move ParseSanText(const char* text);
+
+// The move of a text that may end in an en-passant mark: the mark goes, with
+// the marks after it, and the move is read in full.
+[[gnu::noinline]] Move ParseWithoutEnPassantMark(const char* text) {
+    const size_t mark = EnPassantMarkAtEnd(text);
+    if (!mark) return MOVE_NONE;
+    char withoutMark[16];
+    const size_t length = std::min(LengthWithoutMarks(text) - mark, sizeof withoutMark - 1);
+    std::memcpy(withoutMark, text, length);
+    withoutMark[length] = '\0';
+    return ParseSanText(withoutMark);
+}
+
 // Reading without the final legality filter; the PGN reader validates the
 // result itself so that it can report the two kinds of illegal move apart.
 Move ParseSanText(const char* text) {
-    // A move never ends in "p" or ".": an en-passant mark after it goes,
-    // with the marks that follow it, so the move itself is read in full.
-    char withoutMark[16];
-    if (const size_t mark = EnPassantMarkAtEnd(text)) {
-        const size_t n = std::min(LengthWithoutMarks(text) - mark, sizeof withoutMark - 1);
-        std::memcpy(withoutMark, text, n);
-        withoutMark[n] = '\0';
-        text = withoutMark;
-    }
     // The first nine characters without capture marks, check and mate signs,
     // glyphs, the promotion sign and hyphens.
     char buffer[10];
@@ -148,6 +159,8 @@ Move ParseSanText(const char* text) {
         }
     }
     buffer[n] = '\0';
+    // No move ends in "p" or ".", an en-passant mark does.
+    if (n > 0 && (buffer[n - 1] == 'p' || buffer[n - 1] == '.')) return ParseWithoutEnPassantMark(text);
 
     switch (n) {
     case 2: {
@@ -186,6 +199,7 @@ Move ParseSanText(const char* text) {
 }  // namespace
 
 bool IsEnPassantMark(const char* text) {
+    if (text[0] != 'e' || (text[1] != 'p' && text[1] != '.')) return false;
     const size_t n = LengthWithoutMarks(text);
     for (const char* mark : EN_PASSANT_MARKS)
         if (n == std::strlen(mark) && std::strncmp(text, mark, n) == 0) return true;
@@ -193,8 +207,7 @@ bool IsEnPassantMark(const char* text) {
 }
 
 bool IsNullMoveText(const char* text) {
-    const size_t n = LengthWithoutMarks(text);
-    return n == 2 && (std::strncmp(text, "--", 2) == 0 || std::strncmp(text, "Z0", 2) == 0);
+    return ((text[0] == '-' && text[1] == '-') || (text[0] == 'Z' && text[1] == '0')) && IsMarksOnly(text + 2);
 }
 
 int PromotionKindOf(char letter) {
