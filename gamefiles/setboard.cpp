@@ -58,7 +58,7 @@ void ClearPositionTables() {
 
 }  // namespace
 
-bool SetBoard(const char* text, bool loadBook) {
+bool SetBoard(const char* text, bool loadBook, bool reportBookError) {
     static FenResult staged;
     if (!ParseFen(text, staged)) return false;
 
@@ -83,10 +83,20 @@ bool SetBoard(const char* text, bool loadBook) {
     }
 
     ClearPositionTables();
-    if (loadBook && !BookLoad("Pelmot.book")) {
-        std::printf("tellusererror BOOK ERROR!\n");
-        std::fflush(stdout);
-        LogRaw("-\ttellusererror BOOK ERROR!\n\n");
+    if (loadBook) {
+        // Only a missing or damaged book is an error worth a window in the
+        // front end; any other position simply has no book moves.
+        if (pos.hashKey != StartPositionKey()) {
+            LogLine("-M: no book for a position other than the start position");
+        } else if (!BookLoad("Pelmot.book")) {
+            if (reportBookError) {
+                std::printf("tellusererror BOOK ERROR!\n");
+                std::fflush(stdout);
+                LogRaw("-\ttellusererror BOOK ERROR!\n\n");
+            } else {
+                LogLine("-M: no book: Pelmot.book is missing or damaged");
+            }
+        }
     }
     hashStamp = 1;
     return true;

@@ -3,4 +3,7 @@
 #pragma once
 
 // Returns false, leaving the previous position untouched, for a rejected text.
-bool SetBoard(const char* text, bool loadBook);
+// With loadBook, the book is loaded when the position is the start position
+// (other positions have no book); a book that cannot be loaded then prints
+// the book error, unless reportBookError is false, and is logged either way.
+bool SetBoard(const char* text, bool loadBook, bool reportBookError = true);

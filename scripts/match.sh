@@ -22,8 +22,9 @@
 #       and 300 increments, plus a minute)
 #
 # Options after "--" go to xboard unchanged.
-# Exit status: 0 when the match ended, 2 when it did not end in time or
-# xboard stopped early, 77 when xboard, xvfb-run or the opponent is missing.
+# Exit status: 0 when the match ended, 2 when it did not end in time, an
+# engine died or xboard stopped early, 77 when xboard, xvfb-run or the
+# opponent is missing.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -97,6 +98,12 @@ status=0
 while ! grep -q "final score" "$dir/xboard.out"; do
     if ! kill -0 "$group" 2>/dev/null; then
         echo "xboard stopped before the match ended"
+        status=2
+        break
+    fi
+    # xboard neither ends the match nor exits when an engine dies.
+    if grep -Eq "exited unexpectedly|Error (writing to|reading from) .* chess program" "$dir/xboard.out"; then
+        echo "an engine died: the match cannot go on"
         status=2
         break
     fi

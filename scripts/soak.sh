@@ -79,68 +79,11 @@ start=$SECONDS
     done
 done
 
-# Per opponent, from every match folder: the games (PGN tags and the comment
-# that ends each game), the engines that died (xboard.out), the moves either
-# side refused (xboard.debug), the matches that did not end, and Pelmot's
-# lowest clock (match.sh's summary).
+# Per opponent, from every match folder: each engine's faults.
 failed=0
 for opponent in "${opponents[@]}"; do
-    line=$(for out in "$dir/$opponent"-*; do
-        [ -d "$out" ] || continue
-        grep -E "exited unexpectedly|Error (writing to|reading from) .* chess program" "$out/xboard.out" |
-            sort -u | sed 's/^/DIED /'
-        grep -E "^[0-9]+ [<>](first|second) : Illegal move" "$out/xboard.debug" 2>/dev/null | sed 's/^/REFUSED /'
-        sed -n 's/.*lowest left after its move: \([-0-9.]*\) s.*/CLOCK \1/p' "$out.summary"
-        echo "MATCH $(cat "$out.status")"
-        [ -f "$out/games.pgn" ] && cat "$out/games.pgn"
-    done | awk -v me="$name" -v opponent="$opponent" '
-        function fault(side, kind) { ++faults[side, kind] }
-        function finish() {
-            if (!ingame) return
-            ingame = 0
-            # A game cut off in a match that ended is a hang by Pelmot, unless
-            # an engine died; one cut off with its match counts with the match.
-            if (result == "*") { if (matchended && !matchdied) fault("me", "hang"); return }
-            loser = result == "1-0" ? "black" : result == "0-1" ? "white" : ""
-            if (result == "1/2-1/2") ++draws
-            else if ((loser == "black") == mewhite) ++wins
-            else ++losses
-            side = loser == "" ? "" : ((loser == "white") == mewhite ? "me" : "them")
-            if (match(body, /\{[^}]*\}[ \t]*(1-0|0-1|1\/2-1\/2|\*)?[ \t]*$/)) ending = substr(body, RSTART, RLENGTH); else ending = ""
-            if (side == "") return
-            if (ending ~ /Forfeit due to illegal move|Illegal move/) fault(side, "illegal")
-            else if (ending ~ /False [a-z-]* claim/) fault(side, "claim")
-            else if (ending ~ /on time|flag fell/) fault(side, "time")
-        }
-        # DIED, REFUSED and CLOCK lines come before their MATCH line, the games after it.
-        # A match that did not end is a hang, of Pelmot unless an engine died in it.
-        /^MATCH / { finish(); if ($2 != 0 && !died) fault("me", "hang"); matchended = $2 == 0; matchdied = died; died = 0; next }
-        /^DIED / { fault(/second chess program/ ? "them" : "me", "crash"); died = 1; next }
-        /^REFUSED / { fault($3 ~ /second/ ? "them" : "me", "refused"); next }
-        /^CLOCK / { if (least == "" || $2 + 0 < least) least = $2 + 0; next }
-        /^\[Event / { finish(); ingame = 1; body = ""; ++n; next }
-        /^\[White / { mewhite = index($0, "\"" me "\"") > 0; next }
-        /^\[Result / { split($0, q, "\""); result = q[2]; next }
-        /^\[/ { next }
-        { sub(/[ \t\r]+$/, ""); body = body " " $0 }
-        END {
-            finish()
-            # A move xboard refused is a forfeit; one an engine refused
-            # means its board and xboard'"'"'s went apart: both count as illegal.
-            for (s = 0; s < 2; ++s) {
-                side = s == 0 ? "me" : "them"
-                text[side] = sprintf("illegal %d, crashes %d, hangs %d, false claims %d, time losses %d",
-                    faults[side, "illegal"] + faults[side, "refused"], faults[side, "crash"],
-                    faults[side, "hang"], faults[side, "claim"], faults[side, "time"])
-                total[side] = faults[side, "illegal"] + faults[side, "refused"] + faults[side, "crash"] + \
-                    faults[side, "hang"] + faults[side, "claim"] + faults[side, "time"]
-            }
-            printf "%s: %d games, Pelmot +%d =%d -%d; Pelmot: %s; %s: %s; Pelmot'"'"'s lowest clock %s s\n",
-                opponent, n, wins, draws, losses, text["me"], opponent, text["them"], least == "" ? "-" : least
-            exit (total["me"] > 0)
-        }')
-    [ $? -eq 0 ] || failed=1
-    echo "$line"
+    "$root/scripts/faults.sh" "$name" "$opponent" "$dir/$opponent"-*/
+    [ $? -eq 1 ] && failed=1
 done
 echo "soak: $((SECONDS - start)) s; folders in $dir"
 exit $failed

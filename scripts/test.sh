@@ -13,7 +13,10 @@ command -v python3 >/dev/null || need+=(python3)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 command -v xvfb-run >/dev/null || need+=(xvfb)
 [ -x /usr/games/xboard ] || need+=(xboard)
-[ -x /usr/games/fairymax ] || need+=(fairymax)
+# The opponents of the end-to-end games: the next one plays when one fails.
+for opponent in fairymax hoichess sjeng phalanx; do
+  [ -x /usr/games/$opponent ] || need+=($opponent)
+done
 command -v pgn-extract >/dev/null || [ -x /usr/games/pgn-extract ] || need+=(pgn-extract)
 if [ ${#need[@]} -gt 0 ]; then
   echo "Installing: ${need[*]}"

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include "board/fen.h"
@@ -139,8 +140,8 @@ void StopAndRestoreBoard() {
 }
 
 // A set-up starts a new game: the moves before it cannot be taken back.
-bool SetUpPosition(const char* text) {
-    if (!SetBoard(text, true)) return false;
+bool SetUpPosition(const char* text, bool reportBookError = true) {
+    if (!SetBoard(text, true, reportBookError)) return false;
     ForgetGameMoves();
     return true;
 }
@@ -148,6 +149,7 @@ bool SetUpPosition(const char* text) {
 void SetUpStartPosition() {
     StopAndRestoreBoard();
     SetUpPosition(START_FEN);
+    ResetOwnClock();
     SetEngineState(Waiting);
 }
 
@@ -218,24 +220,39 @@ void CommandGo() {
     if (!PlayBookMove()) ReportEngineMove(moveStart);
 }
 
+// The base time of "level": minutes, or minutes:seconds; 0 when unreadable.
+long long BaseTimeMs(const char* text) {
+    char* end;
+    const long long minutes = std::strtoll(text, &end, 10);
+    long long seconds = 0;
+    if (*end == ':') seconds = std::strtoll(end + 1, &end, 10);
+    const long long ms = (minutes * 60 + seconds) * 1000;
+    return minutes >= 0 && minutes < 1000000 && seconds >= 0 && seconds < 1000000 ? ms : 0;
+}
+
 void CommandLevel() {
     long long moves = 0, increment = 0;
     char base[TOKEN_SIZE];
     if (!ReadNumber(moves)) return;
-    // The base time, in minutes or minutes:seconds, has no effect.
     ReadWord(base, sizeof base);
     ReadMilliseconds(increment);
-    SetLevel(moves, increment);
+    SetLevel(moves, BaseTimeMs(base), increment);
 }
 
 // "undo" (one move, in force mode) and "remove" (the last two, the
 // opponent's and the engine's, in playing mode). A takeback keeps the mode:
 // a playing engine waits for the opponent's move again, one in force mode
 // stays there. With fewer moves in the game nothing happens.
+//
+// After a colour command changed the side to move, the moves before it are
+// not kept: a takeback past it takes back the moves after it and nothing
+// else, so that the board is as near the front end's as the engine knows.
 void CommandTakeBack(int moves) {
-    if (GameMovesKept() < moves) {
-        LogLine("-M: nothing to take back");
-        return;
+    const int kept = GameMovesKept();
+    if (kept < moves) {
+        LogLine("-M: cannot take back %d move%s: %d kept", moves, moves == 1 ? "" : "s", kept);
+        if (!GameMovesCut() || kept == 0) return;
+        moves = kept;
     }
     const bool playing = engineState.load() != Idle;
     StopAndRestoreBoard();
@@ -258,10 +275,14 @@ void CommandQuit() {
     JoinEngineThread();
 }
 
+// "white" and "black". Front ends send the side already to move before
+// "go" (the engine then plays it), which changes nothing, so moves can still
+// be taken back. Naming the other side changes the side to move; the moves
+// before that were made with the other side to move and are not kept.
 void CommandSide(Colour side) {
     StopAndRestoreBoard();
-    // The moves so far were made with the other side to move.
-    ForgetGameMoves();
+    if (pos.sideToMove == side) return;
+    CutGameMoves();
     pos.sideToMove = side;
     gameSideToMove = side;
 }
@@ -298,6 +319,7 @@ void CommandTest() {
     movesPerSession = 1;
     timeIncrement = 0;
     SetUpPosition(TEST_POSITION);
+    StopOwnClock();
     timeBudget = TestPositionBudget();
     moveTimeLimit = NO_TIME_LIMIT;
     SetEngineState(Waiting);
@@ -392,6 +414,11 @@ bool StartUp() {
     LaunchEngineThread();
     InitTables();
     ClearHashTable();
+    // The board is ready for moves or "go" at once, as after "new": some
+    // front ends never send "new". A missing book is reported when a game
+    // is started with "new", not in the handshake.
+    SetUpPosition(START_FEN, false);
+    ResetOwnClock();
     std::printf("feature done=1\n");
     return true;
 }

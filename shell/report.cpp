@@ -27,12 +27,16 @@ constexpr int GAME_MOVES_KEPT = 1024;
 GameMove gameMoves[GAME_MOVES_KEPT];
 int gameMovesNext = 0;   // slot of the next move
 int gameMovesCount = 0;  // moves kept, at most GAME_MOVES_KEPT
+bool gameMovesCut = false;  // moves were played before the oldest kept
 
 GameMove& PushGameMove(Move move) {
     GameMove& slot = gameMoves[gameMovesNext];
     slot.move = move;
     gameMovesNext = (gameMovesNext + 1) % GAME_MOVES_KEPT;
-    if (gameMovesCount < GAME_MOVES_KEPT) ++gameMovesCount;
+    if (gameMovesCount < GAME_MOVES_KEPT)
+        ++gameMovesCount;
+    else
+        gameMovesCut = true;
     return slot;
 }
 
@@ -127,6 +131,7 @@ bool PlayBookMove() {
             MoveToText(text, move);
             std::printf("move %s\n", text);
             LogLine("-M: move(book): %s", text);
+            OwnClockMoved(0);
             lastMoveFromBook = 1;
             SetEngineState(Waiting);
             return true;
@@ -195,6 +200,7 @@ void ReportEngineMove(uint32_t moveStart) {
             MoveToText(text, move);
             std::printf("move %s\n", text);
             LogLine("move %s\tscore: %d", text, score);
+            OwnClockMoved(ProcessClock() - moveStart);
             // The score belongs to the search's move, not to a replacement.
             if (move == result) resultLine = ResultAfterMove(score);
             moved = true;
@@ -254,4 +260,13 @@ bool TakeBackGameMoves(int count) {
 void ForgetGameMoves() {
     gameMovesNext = 0;
     gameMovesCount = 0;
+    gameMovesCut = false;
 }
+
+void CutGameMoves() {
+    const bool played = gameMovesCount > 0 || gameMovesCut;
+    ForgetGameMoves();
+    gameMovesCut = played;
+}
+
+bool GameMovesCut() { return gameMovesCut; }

@@ -30,8 +30,13 @@ int GameMovesKept();
 // and leaves the board exactly as it was before them; the engine must be
 // stopped. Returns false, doing nothing, when fewer moves are kept.
 bool TakeBackGameMoves(int count);
-// Called whenever the position is set up or changed outside the game.
+// Called whenever a position is set up.
 void ForgetGameMoves();
+// Called when the position changes outside the game with earlier moves
+// played (the side to move changed): they are no longer kept.
+void CutGameMoves();
+// True when moves of the game were played before those kept.
+bool GameMovesCut();
 
 // The result claim after the engine's own move with the search's score
 // (the side to move is the opponent), or nullptr when the game goes on.

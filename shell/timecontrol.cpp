@@ -24,18 +24,61 @@ constexpr uint64_t EXTRA_TIME_FACTOR = 2;
 // this much.
 constexpr long long CLOCK_RESERVE_MS = 1000;
 constexpr long long MAX_MS = 0xFFFFFFFFLL;
+constexpr long long MAX_INCREMENT_MS = 1000000000LL;
 
-}  // namespace
+// The engine's own clock, used until the front end reports one.
+constexpr long long OWN_CONTROL_MOVES = 40;
+constexpr long long OWN_CONTROL_MS = 5 * 60 * 1000;
+struct OwnClock {
+    bool running = true;
+    long long controlMs = OWN_CONTROL_MS;
+    long long controlMoves = OWN_CONTROL_MOVES;  // 0: the whole game
+    long long leftMs = OWN_CONTROL_MS;
+    long long movesToControl = OWN_CONTROL_MOVES;
+};
+OwnClock ownClock;
 
-void SetLevel(long long moves, long long incrementMs) {
-    movesPerSession = moves > 0 && moves < 100000 ? static_cast<uint32_t>(moves) : 40;
-    timeIncrement = static_cast<uint32_t>(std::clamp(incrementMs, 0LL, 1000000000LL));
-}
-
-void SetClock(long long centiseconds) {
+void BudgetFromOwnClock() {
+    const long long centiseconds = ownClock.leftMs / 10;
     timeBudget = ClockBudget(centiseconds, timeIncrement, movesPerSession);
     moveTimeLimit = ClockLimit(centiseconds);
 }
+
+}  // namespace
+
+void SetLevel(long long moves, long long baseMs, long long incrementMs) {
+    movesPerSession = moves > 0 && moves < 100000 ? static_cast<uint32_t>(moves) : 40;
+    timeIncrement = static_cast<uint32_t>(std::clamp(incrementMs, 0LL, MAX_INCREMENT_MS));
+    if (!ownClock.running) return;
+    ownClock.controlMs = std::clamp(baseMs, 0LL, MAX_MS);
+    ownClock.controlMoves = moves > 0 && moves < 100000 ? moves : 0;
+    ResetOwnClock();
+}
+
+void SetClock(long long centiseconds) {
+    ownClock.running = false;
+    timeBudget = ClockBudget(centiseconds, timeIncrement, movesPerSession);
+    moveTimeLimit = ClockLimit(centiseconds);
+}
+
+void ResetOwnClock() {
+    if (!ownClock.running) return;
+    ownClock.leftMs = ownClock.controlMs;
+    ownClock.movesToControl = ownClock.controlMoves;
+    BudgetFromOwnClock();
+}
+
+void OwnClockMoved(uint32_t usedMs) {
+    if (!ownClock.running) return;
+    ownClock.leftMs += timeIncrement - static_cast<long long>(usedMs);
+    if (ownClock.controlMoves > 0 && --ownClock.movesToControl == 0) {
+        ownClock.leftMs += ownClock.controlMs;
+        ownClock.movesToControl = ownClock.controlMoves;
+    }
+    BudgetFromOwnClock();
+}
+
+void StopOwnClock() { ownClock.running = false; }
 
 uint32_t ClockBudget(long long centiseconds, uint32_t incrementMs, uint32_t moves) {
     if (centiseconds < 0) return incrementMs + FLAG_FALL_BUDGET;

@@ -15,11 +15,22 @@ extern uint32_t timeBudget;       // ms for the next move
 extern uint32_t moveTimeLimit;
 constexpr uint32_t NO_TIME_LIMIT = 0xFFFFFFFFu;
 
-// "level MOVES BASE INCREMENT": BASE (minutes, or minutes:seconds) is read
-// and not used; the increment may have a fraction of a second.
-void SetLevel(long long moves, long long incrementMs);
+// "level MOVES BASE INCREMENT": the increment may have a fraction of a
+// second. BASE (in ms) matters only until the front end reports a clock.
+void SetLevel(long long moves, long long baseMs, long long incrementMs);
 // "time": the budget and the limit from the engine's clock in centiseconds.
+// The front end keeps the clock from then on.
 void SetClock(long long centiseconds);
+
+// Until the front end reports a clock, the engine keeps one of its own, so
+// that it thinks a sensible time for front ends that send none: 40 moves in
+// 5 minutes, or the control of "level". It counts down as the engine moves.
+// A new game sets it back to the whole control.
+void ResetOwnClock();
+// After each engine move, with the milliseconds it took.
+void OwnClockMoved(uint32_t usedMs);
+// A budget set by other means (the test position) ends the engine's own clock.
+void StopOwnClock();
 
 // The arithmetic behind the globals, as functions of their inputs.
 

@@ -1,7 +1,10 @@
-# Games against Fairy-Max under a real xboard, at a classical and an
-# increment control; skipped when xboard, xvfb or Fairy-Max are not
+# Games against another engine under a real xboard, at a classical and an
+# increment control; skipped when xboard, xvfb or the opponents are not
 # installed (scripts/test.sh installs them).
-add_test(NAME e2e.xboard_vs_fairymax
+add_test(NAME e2e.xboard_games
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/xboard_match.sh $<TARGET_FILE:pelmot> ${PELMOT_BOOK_FILE}
           ${CMAKE_CURRENT_BINARY_DIR}/scratch/e2e)
-set_tests_properties(e2e.xboard_vs_fairymax PROPERTIES LABELS "e2e" SKIP_RETURN_CODE 77 TIMEOUT 1200)
+set_tests_properties(e2e.xboard_games PROPERTIES LABELS "e2e" SKIP_RETURN_CODE 77 TIMEOUT 1200)
+# Whose fault ends a game: the rule that decides the games above.
+add_test(NAME e2e.faults COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/faults_test.sh)
+set_tests_properties(e2e.faults PROPERTIES LABELS "e2e" TIMEOUT 60)

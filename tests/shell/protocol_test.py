@@ -32,6 +32,7 @@ HANDSHAKE = "\nfeature done=0\nfeature setboard=1\nfeature done=1\n"
 ENGINE_THREAD_PREFIXES = ("-------------- ", "-E: ", "-FEN:", "-PONDER:",
                           "--- MATE: ", "****")
 KEY_LINE = r"[0-9a-f]{1,8} [0-9a-f]{1,8}"
+START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -"
 # A clock of 3 s with 40 moves per session gives a budget of 50 ms.
 SHORT_CLOCK = "time 300 otim 300\n"
 
@@ -295,7 +296,7 @@ def case_robustness():
     e = start(setup="new\nforce\n")
     try:
         long_token = "e2e4" + "x" * 9996
-        long_line = "setboard rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -" + " e7e5" * 2000
+        long_line = "setboard " + START_FEN + " e7e5" * 2000
         long_name = "f" * 10000
         e.send(long_token + "\ne2e4\n" + long_line + "\ne7e5\n")
         e.send("game2pgn " + long_name + " " + long_name + "\n")
@@ -543,7 +544,7 @@ def case_results():
     check(lines == ["move b1a1", "1/2-1/2 {Draw by 3 fold repetition (22)}", "Illegal move: a1a1"],
           "repetition by the engine's move: %s" % lines)
     # The position before the engine's move is already drawn.
-    lines = result_after_go("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",
+    lines = result_after_go(START_FEN,
                             ["g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1", "f6g8"])
     check(lines == ["1/2-1/2 {Draw by 3 fold repetition (2)}", "Illegal move: a1a1"],
           "repetition before the move: %s" % lines)
@@ -757,6 +758,106 @@ def case_remove():
     check_game_legal("new\n", after_new)
 
 
+def case_no_new():
+    # GNOME Chess never sends "new": its opening goes straight to a move and
+    # "go", which must find the start position already set up.
+    e = Engine()
+    try:
+        e.send("xboard\nrandom\neasy\nforce\ng1f3\ngo\n")
+        reply = engine_move(e)
+        check("Illegal move" not in e.stdout(), "a move was refused:\n" + e.stdout())
+        e.finish()
+    finally:
+        e.kill()
+    check_game_legal("new\n", ["g1f3", reply])
+
+
+def case_no_clock():
+    # No "level" and no "time": the engine budgets on its own clock of 40
+    # moves in 5 minutes (7.47 s), not on an empty one.
+    e = start(setup="easy\n")
+    try:
+        e.send("go\n")
+        engine_move(e)
+        took = searched_ms(e)
+        check(3000 <= took <= 12000, "searched %d ms without a clock" % took)
+        # "level" alone sets the engine's own clock: 30 s for 40 moves.
+        e.send("level 40 0:30 0\nnew\ngo\n")
+        engine_move(e)
+        took = searched_ms(e, 2)
+        check(300 <= took <= 3000, "searched %d ms on a level of 30 s" % took)
+        # A clock from the front end replaces the engine's own for good,
+        # also after "new": 3 s give 50 ms.
+        e.send(SHORT_CLOCK + "new\ngo\n")
+        engine_move(e)
+        e.send("new\ngo\n")
+        engine_move(e)
+        took = searched_ms(e, 4)
+        check(took < 300 * SCALE, "searched %d ms after the front end's clock" % took)
+        e.finish()
+    finally:
+        e.kill()
+
+
+def case_colour_takeback():
+    # PyChess and xboard send the colour of the side to move before "go":
+    # the moves before it can still be taken back, with "undo" or "remove",
+    # and the board is the front end's again (e7e6 is legal only there).
+    for colour, before, takeback in (
+            ("black", ["e2e4", "e7e5", "g1f3"], "force\nundo\nundo\nundo\n"),
+            ("white", ["e2e4", "e7e5"], "force\nundo\nundo\n"),
+            ("black", ["e2e4", "e7e5", "g1f3"], "remove\nforce\nundo\n")):
+        e = start(setup=SHORT_CLOCK + "easy\nnew\nforce\n")
+        try:
+            e.send("".join(m + "\n" for m in before) + colour + "\ngo\n")
+            engine_move(e)
+            e.send(takeback + "e7e6\na1a1\n")
+            e.expect(r"^Illegal move: a1a1$", what="sentinel")
+            out, keys = e.stdout(), key_lines(e)
+            check(out.count("Illegal move") == 1, "%s: refusals:\n%s" % (colour, out))
+            check(keys[-2] == keys[0], "%s: not back after e2e4: keys %s" % (colour, keys))
+            e.finish()
+        finally:
+            e.kill()
+
+    # A colour command that changes the side to move: the moves before it
+    # are gone, and an undo past it takes back what came after it only.
+    e = start(setup=SHORT_CLOCK + "easy\nnew\nforce\n")
+    try:
+        e.send("e2e4\nwhite\ngo\n")
+        engine_move(e)
+        e.send("force\nundo\nundo\n")
+        e.wait_log(r"-M: cannot take back 1 move: 0 kept")
+        keys = key_lines(e)
+        check(keys[-1] == keys[0], "not back after e2e4: keys %s" % keys)
+        e.finish()
+    finally:
+        e.kill()
+
+
+def case_book_alarm():
+    # Only a missing or damaged book for the start position is an error;
+    # other positions have no book, which is only logged.
+    e = start(book=True)
+    try:
+        e.send("setboard 4k3/8/8/8/8/8/8/4K2R w K -\ntest\nsetboard " + START_FEN + "\ngo\n")
+        engine_move(e)
+        check("tellusererror" not in e.stdout(), "book error:\n" + e.stdout())
+        e.wait_log("-M: no book for a position other than the start position", count=2)
+        e.wait_log(r"-M: move\(book\): \S+")
+        e.finish()
+    finally:
+        e.kill()
+
+    e = start()
+    try:
+        e.send("setboard " + START_FEN + "\n")
+        e.expect(r"^tellusererror BOOK ERROR!$", what="book error")
+        e.finish()
+    finally:
+        e.kill()
+
+
 CASES = {
     "handshake": case_handshake,
     "robustness": case_robustness,
@@ -774,6 +875,10 @@ CASES = {
     "clock_limit": case_clock_limit,
     "undo": case_undo,
     "remove": case_remove,
+    "no_new": case_no_new,
+    "no_clock": case_no_clock,
+    "colour_takeback": case_colour_takeback,
+    "book_alarm": case_book_alarm,
 }
 
 

@@ -15,12 +15,12 @@ TEST(TimeControl, BudgetFromTheClock) {
     EXPECT_EQ(ClockBudget(-500, 1000, 40), 1050u);     // after a flag fall: quick
 
     // "level" with 0 moves means 40; the increment comes in milliseconds.
-    SetLevel(0, 12000);
+    SetLevel(0, 0, 12000);
     EXPECT_EQ(movesPerSession, 40u);
     EXPECT_EQ(timeIncrement, 12000u);
     SetClock(12000);
     EXPECT_EQ(timeBudget, 14970u);
-    SetLevel(40, 0);
+    SetLevel(40, 0, 0);
 }
 
 TEST(TimeControl, FirstMoveOutOfTheBookAndTheTestPosition) {

@@ -1,56 +1,70 @@
 #!/usr/bin/env bash
-# Games against Fairy-Max under a real (headless) xboard, with pondering and
-# xboard testing every move and calling flags: two games at 40 moves in 30
-# seconds, then two at 10 seconds plus 1 second a move, where the clock runs
-# low. Fails on an illegal move either way, a crash, a hang, a loss on time,
-# a false claim or a game without a result. With "short", only two games
-# at 40 moves in 10 seconds (for slow sanitizer builds).
+# Games against other engines under a real (headless) xboard, with pondering
+# and xboard testing every move and calling flags: two games at 40 moves in
+# 30 seconds, then two at 10 seconds plus 1 second a move, where the clock
+# runs low. With "short", only two games at 40 moves in 10 seconds (for slow
+# sanitizer builds).
+#
+# Fails on a fault of Pelmot's: an illegal move either way, a crash, a hang,
+# a loss on time, a false claim or a game without a result. A fault of the
+# opponent (it dies, forfeits, hangs or loses on time) is reported as the
+# opponent's, and the match is played again against the next opponent of
+# the list; without a single clean match against a living opponent the test
+# fails too.
 #
 #   xboard_match.sh ENGINE BOOK SCRATCH_DIR [short]
+#
+# PELMOT_OPPONENTS, a list of engine commands, replaces the opponents.
 set -u
 engine=$1
 book=$2
 dir=$3
 length=${4:-full}
 here=$(cd "$(dirname "$0")" && pwd)
+root=$here/../..
 name=$(basename "$engine")
+read -r -a opponents <<<"${PELMOT_OPPONENTS:-/usr/games/fairymax /usr/games/hoichess /usr/games/sjeng /usr/games/phalanx}"
 
 rm -rf "$dir"
 mkdir -p "$dir"
 faults=()
+failed=
 
-# One match: label, folder, then match.sh's control options. A game longer
-# than 120 moves is adjudicated a draw, so each match ends within its deadline.
+# One match against each opponent in turn until one is played without a
+# fault of the opponent's: label, folder, then match.sh's control options.
+# A game longer than 120 moves is adjudicated a draw, so each match ends
+# within its deadline.
 match() {
-    local label=$1 out=$2
+    local label=$1 base=$2 command opponent out status
     shift 2
-    "$here/../../scripts/match.sh" -n 2 -o /usr/games/fairymax -e "$engine" -b "$book" -d "$out" "$@" \
-        -- -adjudicateDrawMoves 120 | tee "$out.summary"
-    local status=${PIPESTATUS[0]}
-    [ "$status" -eq 77 ] && exit 77
-    local before=${#faults[@]}
-
-    [ "$status" -eq 0 ] || faults+=("$label: the match did not end (hang or early stop)")
-    grep -Eq "exited unexpectedly|Error (writing to|reading from) .* chess program" "$out/xboard.out" &&
-        faults+=("$label: an engine died: $(grep -Eo "[^:]*(exited unexpectedly|chess program).*" "$out/xboard.out" | sort -u | tr '\n' ' ')")
-    if grep -Eq "Forfeit due to|False [a-z-]* claim" "$out/games.pgn" 2>/dev/null; then
-        faults+=("$label: a forfeit or false claim: $(grep -Eo "(Forfeit due to|False [a-z-]* claim)[^}]*" "$out/games.pgn" | head -3 | tr '\n' ' ')")
-    fi
-    # xboard rejecting a move of Pelmot, or Pelmot rejecting one of xboard's.
-    if grep -Eq "^[0-9]+ [<>]first : Illegal move" "$out/xboard.debug" 2>/dev/null; then
-        faults+=("$label: illegal move: $(grep -E "^[0-9]+ [<>]first : Illegal move" "$out/xboard.debug" | head -3 | tr '\n' ' ')")
-    fi
-    # Both games need a result, and Pelmot must not lose one on time.
-    grep -Eq "^$name: 2 games, .*, 0 unfinished$" "$out.summary" ||
-        faults+=("$label: not 2 finished games: $(grep "^$name: " "$out.summary")")
-    if grep -Eq "^game [0-9]+, $name lost: .*(on time|flag fell)" "$out.summary"; then
-        faults+=("$label: lost on time: $(grep -E "^game [0-9]+, $name lost: .*(on time|flag fell)" "$out.summary" | tr '\n' ' ')")
-    fi
-    [ ${#faults[@]} -eq "$before" ] && return
+    for command in "${opponents[@]}"; do
+        opponent=$(basename "$command")
+        [ -x "$command" ] || { echo "$label: no $command"; continue; }
+        out=$base-$opponent
+        "$root/scripts/match.sh" -n 2 -o "$command" -e "$engine" -b "$book" -d "$out" "$@" \
+            -- -adjudicateDrawMoves 120 >"$out.summary"
+        status=$?
+        cat "$out.summary"
+        [ "$status" -eq 77 ] && exit 77
+        echo "$status" >"$out.status"
+        "$root/scripts/faults.sh" -v "$name" "$opponent" "$out" >"$out.faults"
+        status=$?
+        cat "$out.faults"
+        case $status in
+        0) return ;;
+        2) echo "$label: a fault of $opponent's, not Pelmot's: playing the match again against another engine" ;;
+        3) echo "$label: no finished game against $opponent: playing the match again against another engine" ;;
+        *)
+            faults+=("$label against $opponent: $(sed -n '2,$p' "$out.faults" | tr -s ' \n' ' ')")
+            failed=$out
+            return
+            ;;
+        esac
+    done
+    faults+=("$label: no match without a fault of the opponent's (tried ${opponents[*]##*/})")
     failed=$out
 }
 
-failed=
 if [ "$length" = short ]; then
     # Each side has 10 s per 40 moves: both games end within 2 x 3 x 2 x 10 s = 120 s.
     match "40 moves in 0:10" "$dir/short" -m 40 -t 0:10 -w 240
