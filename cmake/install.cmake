@@ -1,10 +1,10 @@
-# "cmake --install build" (by default into /usr/local): the engine and its
-# launcher in games/ (on Debian's PATH), the book, the man page, and an
-# entry in xboard's engine list, which xboard reads from
+# "cmake --install build" (by default into /usr/local): the engine, its
+# launcher and the game-file command in games/ (on Debian's PATH), the book,
+# the man page, and an entry in xboard's engine list, which xboard reads from
 # share/games/plugins/xboard when it starts. The entry names the launcher by
 # its installed path, so it is written at install time, when the prefix is
 # known.
-install(TARGETS pelmot RUNTIME DESTINATION games)
+install(TARGETS pelmot pelmot-games RUNTIME DESTINATION games)
 install(PROGRAMS ${CMAKE_SOURCE_DIR}/dist/pelmot-run DESTINATION games)
 install(FILES ${PELMOT_BOOK_FILE} DESTINATION share/games/pelmot)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/pelmot.6 DESTINATION share/man/man6)
