@@ -8,12 +8,14 @@ namespace {
 
 std::mutex logMutex;
 
-// Opened (and truncated) during static initialisation so the very first
-// token the engine reads can be logged.
-std::FILE* OpenLog() { return std::fopen("Pelmot.log", "w"); }
-std::FILE* logFile = OpenLog();
+std::FILE* logFile = nullptr;
 
 }  // namespace
+
+void OpenLog() {
+    std::lock_guard<std::mutex> lock(logMutex);
+    if (!logFile) logFile = std::fopen("Pelmot.log", "w");
+}
 
 void LogLine(const char* format, ...) {
     if (!logFile) return;

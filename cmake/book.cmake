@@ -2,8 +2,8 @@
 # the engine, which reads it from its working directory.
 set(PELMOT_BOOK_SOURCE ${CMAKE_SOURCE_DIR}/book/lines.txt)
 set(PELMOT_BOOK_FILE ${CMAKE_BINARY_DIR}/Pelmot.book)
-# The builder links the engine core, which opens a log where it runs; keep
-# that log out of the engine's own folder.
+# The builder runs in a folder of its own, so that nothing it may write
+# lands in the engine's folder.
 set(PELMOT_BOOK_WORK_DIR ${CMAKE_BINARY_DIR}/bookbuild)
 file(MAKE_DIRECTORY ${PELMOT_BOOK_WORK_DIR})
 

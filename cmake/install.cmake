@@ -1,13 +1,13 @@
-# "cmake --install build" (by default into /usr/local): the engine and its
-# launcher in games/ (on Debian's PATH), the book, the man page, and two
-# entries in xboard's engine list, which xboard reads when it starts: one in
-# share/games/plugins/xboard for the xboard protocol, one in
-# share/games/plugins/uci, which xboard runs through polyglot. The UCI entry
-# names the launcher as pelmot-uci, a link to pelmot-run, so that the two
-# entries can be told apart in the list. The entries name the launchers by
-# their installed paths, so they are written at install time, when the
+# "cmake --install build" (by default into /usr/local): the engine, its
+# launcher and the game-file command in games/ (on Debian's PATH), the book,
+# the man page, and two entries in xboard's engine list, which xboard reads
+# when it starts: one in share/games/plugins/xboard for the xboard protocol,
+# one in share/games/plugins/uci, which xboard runs through polyglot. The UCI
+# entry names the launcher as pelmot-uci, a link to pelmot-run, so that the
+# two entries can be told apart in the list. The entries name the launchers
+# by their installed paths, so they are written at install time, when the
 # prefix is known.
-install(TARGETS pelmot RUNTIME DESTINATION games)
+install(TARGETS pelmot pelmot-games RUNTIME DESTINATION games)
 install(PROGRAMS ${CMAKE_SOURCE_DIR}/dist/pelmot-run DESTINATION games)
 install(CODE "file(CREATE_LINK pelmot-run \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/games/pelmot-uci\" SYMBOLIC)")
 install(FILES ${PELMOT_BOOK_FILE} DESTINATION share/games/pelmot)

@@ -1,8 +1,11 @@
-// The PGN reader (pgn2game) on arbitrary text. The GAME file it writes holds
+// The PGN reader (pgn2game) on arbitrary text. The conversion never ends in
+// an error: a fault of the text costs its game only, and every skipped game
+// has its warning and the reason below it. The GAME file it writes holds
 // whole records only, each a legal game from the start position with a
 // result, no two alike; converting the same text again adds nothing; and
 // the file's game2pgn output reads back to the same bytes.
 #include <cstdio>
+#include <cstring>
 #include <set>
 
 #include "board/invariants.h"
@@ -16,10 +19,44 @@ constexpr char PGN_FILE[] = "fuzz.pgn";
 constexpr char GAME_FILE[] = "fuzz.game";
 constexpr char BACK_PGN_FILE[] = "back.pgn";
 constexpr char BACK_GAME_FILE[] = "back.game";
+constexpr char REPORT_FILE[] = "report.txt";
+
+bool StartsWith(const std::string& text, const char* prefix) { return text.compare(0, std::strlen(prefix), prefix) == 0; }
+
+// The lines printed: a warning for every game skipped, each followed by its
+// reason, then the counters and the end mark, and never an error.
+void CheckReport(const char* pgnName, const std::string& report) {
+    const std::string warning = "Warning: game ";
+    const std::string warningEnd = std::string(" (skipped) file: ") + pgnName;
+    bool reasonDue = false;
+    int warnings = 0, converted = -1, skipped = -1;
+    fuzz::ForEachLine(report, [&](const std::string& line) {
+        if (reasonDue) {
+            if (!StartsWith(line, "Reason: ") || line.find(" (game at line ") == std::string::npos || line.back() != ')')
+                fuzz::Finding("converting %s: a warning without its reason: %s", pgnName, line.c_str());
+            reasonDue = false;
+        } else if (StartsWith(line, warning.c_str())) {
+            if (line.size() < warningEnd.size() || line.compare(line.size() - warningEnd.size(), warningEnd.size(), warningEnd))
+                fuzz::Finding("converting %s: a warning line unlike the others: %s", pgnName, line.c_str());
+            reasonDue = true;
+            ++warnings;
+        } else if (std::sscanf(line.c_str(), "converted: %d games. (skipped: %d)", &converted, &skipped) != 2 &&
+                   !StartsWith(line, "file: ")) {
+            fuzz::Finding("converting %s: an unexpected line: %s", pgnName, line.c_str());
+        }
+    });
+    if (reasonDue) fuzz::Finding("converting %s: the last warning has no reason", pgnName);
+    if (skipped != warnings) fuzz::Finding("converting %s: %d warnings for %d games skipped", pgnName, warnings, skipped);
+}
 
 void Convert(const char* pgnName, const char* gameName) {
+    if (!std::freopen(REPORT_FILE, "w", stdout)) fuzz::Finding("cannot catch standard output");
     int total = 0;
-    ConvertPgnFile(pgnName, gameName, total);
+    const bool converted = ConvertPgnFile(pgnName, gameName, total);
+    std::fflush(stdout);
+    const std::string report = fuzz::ReadFile(REPORT_FILE);
+    if (!converted) fuzz::Finding("converting %s ended in an error: %s", pgnName, report.c_str());
+    CheckReport(pgnName, report);
     if (const char* fault = CheckPositionInvariants()) fuzz::Finding("after converting %s: %s", pgnName, fault);
 }
 

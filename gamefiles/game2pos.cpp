@@ -96,8 +96,8 @@ void WriteGamePositions(GameRecord& game, OutputFile& out, int maxPly) {
     out.EndUnit();
 }
 
-void GameToPositions(const char* gameName, const char* dbName) {
-    ConvertGameFile(
+bool GameToPositions(const char* gameName, const char* dbName) {
+    return ConvertGameFile(
         gameName, dbName, "DB", "Cannot create DB output file: '%s'\n", [] { SetBoard(START_FEN, false); },
         [](GameRecord& game, OutputFile& out, int number) {
             currentGameNumber = number;

@@ -5,7 +5,8 @@
 
 class OutputFile;
 
-void GameToPositions(const char* gameName, const char* dbName);
+// True when the whole file was converted.
+bool GameToPositions(const char* gameName, const char* dbName);
 // The lines of one game, at most maxPly of them, as one unit of the output;
 // raises GameFileError for a move the position does not allow, and then
 // nothing of the game is written.

@@ -6,6 +6,7 @@
 
 #include "board/movetext.h"
 #include "gamefiles/outfile.h"
+#include "gamefiles/progress.h"
 
 namespace {
 
@@ -103,15 +104,15 @@ void WriteGamePgn(const GameRecord& game, OutputFile& out) {
     out.EndUnit();
 }
 
-void ConvertGameFile(const char* gameName, const char* outName, const char* outKind, const char* createFormat,
+bool ConvertGameFile(const char* gameName, const char* outName, const char* outKind, const char* createFormat,
                      void (*prepare)(), void (*write)(GameRecord&, OutputFile&, int)) {
     const InputFile input = OpenConversionInput(gameName, "rb", "GAME", outName);
     std::FILE* const in = input.get();
-    if (!in) return;
+    if (!in) return false;
     OutputFile out;
     if (!out.Open(outName, "a", outKind)) {
         std::printf(createFormat, outName);
-        return;
+        return false;
     }
     std::setvbuf(in, nullptr, _IOFBF, 1 << 16);
     if (prepare) prepare();
@@ -119,19 +120,27 @@ void ConvertGameFile(const char* gameName, const char* outName, const char* outK
     std::string failure;
     try {
         int number = 0;
-        while (ReadGame(game, in)) write(game, out, ++number);
+        uint64_t bytesRead = 0;
+        ProgressBegin(gameName);
+        while (ReadGame(game, in)) {
+            write(game, out, ++number);
+            bytesRead += static_cast<uint64_t>(GameRecordSize(game));
+            ProgressGame(number, bytesRead);
+        }
         if (std::ferror(in)) throw GameFileError(std::string("cannot read GAME file '") + gameName + "'");
     } catch (const GameFileError& error) {
         failure = error.what();
     }
     // The games read before a fault are written out.
     FinishOutput(out, failure);
+    ProgressErase();
     if (failure.empty()) std::printf("OK\n");
     else std::printf("ERROR: %s\n", failure.c_str());
     std::printf("converted: %lld games.\n", static_cast<long long>(out.UnitsWritten()));
+    return failure.empty();
 }
 
-void GameToPgn(const char* gameName, const char* pgnName) {
-    ConvertGameFile(gameName, pgnName, "PGN", "Cannot create PGN output file: '%s'\n", nullptr,
+bool GameToPgn(const char* gameName, const char* pgnName) {
+    return ConvertGameFile(gameName, pgnName, "PGN", "Cannot create PGN output file: '%s'\n", nullptr,
                     [](GameRecord& game, OutputFile& out, int) { WriteGamePgn(game, out); });
 }

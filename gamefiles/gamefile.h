@@ -38,7 +38,8 @@ bool WriteGame(const GameRecord& game, std::FILE* stream);
 // Appends the record as one unit of the output file.
 void WriteGame(const GameRecord& game, OutputFile& out);
 bool GamesEqual(const GameRecord& a, const GameRecord& b);
-void GameToPgn(const char* gameName, const char* pgnName);
+// True when the whole file was converted.
+bool GameToPgn(const char* gameName, const char* pgnName);
 // The tag line and the movetext line; WriteGamePgn ends the game's unit.
 void WriteGamePgn(const GameRecord& game, OutputFile& out);
 void WriteResultTag(const GameRecord& game, OutputFile& out);
@@ -46,6 +47,7 @@ void WriteResultTag(const GameRecord& game, OutputFile& out);
 // The frame of "game2pgn" and "game2pos": opens the GAME file and the output
 // (printing createFormat with its name when that fails), calls prepare, then
 // write for every game with its number from 1, and reports "OK" or the error
-// and the games whose output is whole in the file.
-void ConvertGameFile(const char* gameName, const char* outName, const char* outKind, const char* createFormat,
+// and the games whose output is whole in the file. True when the whole file
+// was converted.
+bool ConvertGameFile(const char* gameName, const char* outName, const char* outKind, const char* createFormat,
                      void (*prepare)(), void (*write)(GameRecord&, OutputFile&, int));

@@ -1,5 +1,6 @@
 #include "gamefiles/outfile.h"
 
+#include <csignal>
 #include <filesystem>
 #include <system_error>
 
@@ -69,6 +70,8 @@ void OutputFile::Fail() {
     unitEnds_.clear();
     throw GameFileError("cannot write " + kind_ + " file '" + name_ + "'");
 }
+
+void ReportFileSizeLimitAsWriteFailure() { std::signal(SIGXFSZ, SIG_IGN); }
 
 bool IsSameFile(const char* a, const char* b) {
     std::error_code error;

@@ -69,6 +69,11 @@ private:
 // earlier one in failure.
 void FinishOutput(OutputFile& out, std::string& failure);
 
+// Makes a write past the file-size limit (ulimit -f) fail like any other
+// write, so that it is reported and the file cut back to its last whole
+// unit, instead of the limit's signal ending the process without a word.
+void ReportFileSizeLimitAsWriteFailure();
+
 // True when both names exist and are one file (links and spellings included).
 bool IsSameFile(const char* a, const char* b);
 

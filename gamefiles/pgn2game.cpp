@@ -12,9 +12,9 @@
 #include "board/hugepages.h"
 #include "board/log.h"
 #include "board/makemove.h"
-#include "board/movetext.h"
 #include "board/position.h"
 #include "gamefiles/movecheck.h"
+#include "gamefiles/progress.h"
 #include "gamefiles/san.h"
 #include "gamefiles/setboard.h"
 #include "movegen/evasions.h"
@@ -22,23 +22,46 @@
 
 namespace {
 
-// The echo of the games is collected here and written to the log in blocks
-// of about this size, and always before the end mark of a file or an error
-// line: the same text as line by line, without a write for every game. The
-// movetext has no line end of its own; the next game's first line ends it.
-constexpr size_t ECHO_BLOCK = 1 << 16;
-std::string pendingEcho;
+// The echo of the games is collected here and written to the log a block at
+// a time, and always before the end mark of a file or an error line: the same
+// text as line by line, without a write for every game. The movetext has no
+// line end of its own; the next game's first line ends it. It takes every
+// character of a movetext, so adding one is kept to a store.
+class EchoBuffer {
+public:
+    void Put(char c) {
+        if (size_ == BLOCK) Flush();
+        text_[size_++] = c;
+    }
+    void Put(const char* text, size_t length) {
+        while (length > 0) {
+            if (size_ == BLOCK) Flush();
+            const size_t part = std::min(length, BLOCK - size_);
+            std::memcpy(text_ + size_, text, part);
+            size_ += part;
+            text += part;
+            length -= part;
+        }
+    }
+    void Put(const char* text) { Put(text, std::strlen(text)); }
+    void Line(const char* text) {
+        Put(text);
+        Put('\n');
+    }
+    void Flush() {
+        if (size_ == 0) return;
+        text_[size_] = '\0';
+        LogRaw(text_);
+        size_ = 0;
+    }
 
-void EchoLine(const char* text) {
-    pendingEcho += text;
-    pendingEcho += '\n';
-}
+private:
+    static constexpr size_t BLOCK = 1 << 16;
+    char text_[BLOCK + 1];
+    size_t size_ = 0;
+};
+EchoBuffer echo;
 
-void FlushEcho() {
-    if (pendingEcho.empty()) return;
-    LogRaw(pendingEcho.c_str());
-    pendingEcho.clear();
-}
 
 // Standard output of a conversion, written in blocks for the same reason: a
 // second conversion of a file warns for every game.
@@ -47,6 +70,7 @@ std::string pendingConsole;
 
 void FlushConsole() {
     if (pendingConsole.empty()) return;
+    ProgressErase();
     std::fwrite(pendingConsole.data(), 1, pendingConsole.size(), stdout);
     std::fflush(stdout);
     pendingConsole.clear();
@@ -86,10 +110,37 @@ void SayWarning(int game, const std::string& pgnName) {
     if (pendingConsole.size() >= CONSOLE_BLOCK) FlushConsole();
 }
 
-// The board of an illegal move goes straight to standard output.
-void ShowBoard() {
-    FlushConsole();
-    PrintBoard(pos.board);
+// The line below the warning: "Reason: ", the words of the fault, the ply
+// and the text of a move at fault or the value read, and the line of the
+// input the game starts on.
+void SayReason(const SkipReason& why, int64_t line) {
+    // What the input holds is shown, but not its control characters.
+    constexpr size_t DETAIL_MAX = 40;
+    pendingConsole += "Reason: ";
+    pendingConsole += why.text;
+    if (why.ply) {
+        pendingConsole += " at ply ";
+        pendingConsole += std::to_string(why.ply);
+    }
+    if (!why.detail.empty()) {
+        pendingConsole += ": ";
+        for (size_t i = 0; i < why.detail.size() && i < DETAIL_MAX; ++i) {
+            const unsigned char c = static_cast<unsigned char>(why.detail[i]);
+            pendingConsole += c < ' ' || c == 0x7F ? '?' : static_cast<char>(c);
+        }
+        if (why.detail.size() > DETAIL_MAX) pendingConsole += "...";
+    }
+    pendingConsole += " (game at line ";
+    pendingConsole += std::to_string(line);
+    pendingConsole += ")\n";
+    if (pendingConsole.size() >= CONSOLE_BLOCK) FlushConsole();
+}
+
+// The log's mark after the echo of a game that is skipped: mark, when the
+// echo has one of its own ("" when it already ended), else the reason.
+void EchoSkip(const char* reason, const char* mark) {
+    if (!mark) echo.Line((std::string(" {") + reason + "}").c_str());
+    else if (*mark) echo.Line(mark);
 }
 
 bool IsSpace(int c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\v'; }
@@ -110,35 +161,58 @@ bool IsResultToken(const char* token) {
            !std::strcmp(token, "*");
 }
 
-// Passes over a comment or variation whose opening character was just read.
-void SkipNested(PgnReader& stream, int open, int close) {
+bool IsLetter(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsTagNameCharacter(int c) { return IsLetter(c) || (c >= '0' && c <= '9') || c == '_'; }
+
+// True when a tag line begins at the next character: "[", a tag name, blanks
+// and the quote of its value. A comment or variation left open ends there,
+// so that it costs its own game only, not every game after it.
+bool TagLineAhead(PgnReader& stream) {
+    if (stream.Peek() != '[' || !IsLetter(stream.PeekAt(1))) return false;
+    int i = 2;
+    while (i < PgnReader::LOOKAHEAD - 2 && IsTagNameCharacter(stream.PeekAt(i))) ++i;
+    while (i < PgnReader::LOOKAHEAD - 1 && (stream.PeekAt(i) == ' ' || stream.PeekAt(i) == '\t')) ++i;
+    return stream.PeekAt(i) == '"';
+}
+
+bool IsCommentMark(unsigned char c) { return c == '{' || c == '}' || c == '\n'; }
+
+// Passes over a comment whose "{" was just read, counting nested braces;
+// false when it is not closed before the end or a tag line.
+bool SkipComment(PgnReader& stream) {
     int depth = 1;
     while (depth > 0) {
+        char none[1];
+        stream.ReadUntil(IsCommentMark, none, sizeof none);
         const int c = stream.Get();
-        if (c == EOF) return;
-        if (c == open) ++depth;
-        else if (c == close) --depth;
+        if (c == EOF) return false;
+        if (c == '{') ++depth;
+        else if (c == '}') --depth;
+        else if (TagLineAhead(stream)) return false;
     }
+    return true;
 }
 
 // Passes over a variation whose "(" was just read: nested variations, and the
-// comments inside it, whose brackets do not count.
-void SkipVariation(PgnReader& stream) {
+// comments inside it, whose brackets do not count; false as for a comment.
+bool SkipVariation(PgnReader& stream) {
     int depth = 1;
     while (depth > 0) {
         stream.SkipSpace();
+        if (stream.AtLineStart() && TagLineAhead(stream)) return false;
         const int c = stream.Get();
-        if (c == EOF) return;
+        if (c == EOF) return false;
         if (c == '(') ++depth;
         else if (c == ')') --depth;
-        else if (c == '{') SkipNested(stream, '{', '}');
+        else if (c == '{' && !SkipComment(stream)) return false;
     }
+    return true;
 }
 
-// Passes over a comment or a variation whose opening character was just read.
-void SkipCommentOrVariation(PgnReader& stream, int open) {
-    if (open == '{') SkipNested(stream, '{', '}');
-    else SkipVariation(stream);
+// Passes over a comment or a variation whose opening character was just read;
+// false when it is left open.
+bool SkipCommentOrVariation(PgnReader& stream, int open) {
+    return open == '{' ? SkipComment(stream) : SkipVariation(stream);
 }
 
 // Reads the rest of a token into text (at most size - 1 characters kept).
@@ -146,6 +220,7 @@ int ReadTokenText(PgnReader& stream, char* text, int size) { return stream.ReadU
 
 // Passes over the rest of a movetext that is not read: up to its result
 // token, or up to the next tag section, so the next game starts cleanly.
+// A comment or variation left open ends at the next tag line.
 void SkipMovetext(PgnReader& stream) {
     for (;;) {
         stream.SkipSpace();
@@ -169,7 +244,7 @@ void SkipToTags(PgnReader& stream) {
     stream.SkipSpace();
     while (stream.Peek() == '{') {
         stream.Get();
-        SkipNested(stream, '{', '}');
+        SkipComment(stream);
         stream.SkipSpace();
     }
 }
@@ -190,10 +265,28 @@ std::string TagValue(const char* text) {
     return close ? std::string(open + 1, close) : std::string(open + 1);
 }
 
-// Set while reading tags: whether the game starts from a set-up position.
-bool setUpTag;
-bool fenTag;
-bool fenIsStart;
+// What the tags of the game being read say besides its result.
+struct GameTags {
+    bool setUp = false;  // a SetUp tag other than "0"
+    bool fen = false;
+    bool fenIsStart = false;
+    std::string variant;  // the Variant tag's value, when it names other rules
+};
+GameTags tags;
+
+// Variant tag values that name standard chess; "From Position" is standard
+// chess from a set-up position, which the FEN tag tells.
+bool IsStandardChess(std::string value) {
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+    size_t first = 0;
+    while (first < value.size() && (value[first] == ' ' || value[first] == '\t')) ++first;
+    value.erase(0, first);
+    for (char& c : value)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (const char* name : {"", "standard", "chess", "normal", "from position"})
+        if (value == name) return true;
+    return false;
+}
 
 bool FenIsStart(const std::string& fen) {
     // Only the four position fields matter; the counters may be anything.
@@ -230,7 +323,8 @@ void ReadTagText(PgnReader& stream, char* text) {
     text[n] = '\0';
 }
 
-void ReadResultTag(GameRecord& game, const char* text) {
+// False when the value is none of the four results.
+bool ReadResultTag(GameRecord& game, const char* text) {
     const char* p = text + 6;
     while (*p == ' ') ++p;
     if (*p) ++p;
@@ -247,8 +341,9 @@ void ReadResultTag(GameRecord& game, const char* text) {
         game.resultCode = '*';
         std::strcpy(game.resultText, "*");
     } else {
-        throw GameFileError("Result Error 1");
+        return false;
     }
+    return true;
 }
 
 uint16_t ResultBits(const char* resultText) {
@@ -278,6 +373,35 @@ void PgnReader::Open(std::FILE* file) {
     file_ = file;
     next_ = end_ = buffer_;
     atEnd_ = started_ = failed_ = false;
+    bytesFilled_ = 0;
+    counted_ = buffer_;
+    lineEnds_ = 0;
+}
+
+namespace {
+
+// Line feeds in [from, to): counted a block at a time into a byte, which the
+// compiler does many bytes at once; every game start asks for its line.
+int64_t CountLineEnds(const char* from, const char* to) {
+    constexpr ptrdiff_t BLOCK = 64;
+    int64_t count = 0;
+    for (; to - from >= BLOCK; from += BLOCK) {
+        unsigned char inBlock = 0;
+        for (ptrdiff_t i = 0; i < BLOCK; ++i) inBlock = static_cast<unsigned char>(inBlock + (from[i] == '\n'));
+        count += inBlock;
+    }
+    for (; from < to; ++from) count += *from == '\n';
+    return count;
+}
+
+}  // namespace
+
+int64_t PgnReader::Line() {
+    const char* const next = next_;
+    if (next >= counted_) lineEnds_ += CountLineEnds(counted_, next);
+    else lineEnds_ -= CountLineEnds(next, counted_);
+    counted_ = next;
+    return lineEnds_ + 1;
 }
 
 bool PgnReader::Fill(size_t need) {
@@ -285,6 +409,12 @@ bool PgnReader::Fill(size_t need) {
     // The character before next_ stays, so that Unget works across a refill.
     char* keep = next_ > buffer_ ? next_ - 1 : next_;
     if (keep > buffer_) {
+        // The line ends of the part that goes are counted first.
+        if (counted_ < keep) {
+            lineEnds_ += CountLineEnds(counted_, keep);
+            counted_ = keep;
+        }
+        counted_ = buffer_ + (counted_ - keep);
         started_ = true;
         const size_t rest = static_cast<size_t>(end_ - keep);
         std::memmove(buffer_, keep, rest);
@@ -300,7 +430,9 @@ bool PgnReader::Fill(size_t need) {
             break;
         }
         const char* stop = static_cast<const char*>(std::memchr(end_, 0x1A, got));
-        end_ += stop ? stop - end_ : static_cast<std::ptrdiff_t>(got);
+        const size_t taken = stop ? static_cast<size_t>(stop - end_) : got;
+        end_ += taken;
+        bytesFilled_ += taken;
         if (stop) atEnd_ = true;
     }
     return static_cast<size_t>(end_ - next_) >= need;
@@ -324,32 +456,49 @@ bool PgnReader::SkipOther() {
     return false;
 }
 
-bool ReadPgnTags(GameRecord& game, PgnReader& stream) {
+bool ReadPgnTags(GameRecord& game, PgnReader& stream, SkipReason& why) {
     game.resultText[0] = '\0';
     game.resultCode = '?';
-    setUpTag = fenTag = fenIsStart = false;
+    tags = GameTags{};
     SkipToTags(stream);
-    EchoLine("");
+    echo.Line("");
     while (stream.Peek() == '[') {
         stream.Get();
         stream.SkipWhitespace();
         char text[512];
         ReadTagText(stream, text);
-        pendingEcho += '[';
-        EchoLine(text);
-        if (IsTag(text, "Result")) {
-            ReadResultTag(game, text);
-        } else if (IsTag(text, "FEN")) {
-            fenTag = true;
-            fenIsStart = FenIsStart(TagValue(text));
-        } else if (IsTag(text, "SetUp")) {
-            setUpTag = TagValue(text) != "0";
+        echo.Put('[');
+        echo.Line(text);
+        // Most tags are none of these: their first letter tells.
+        switch (text[0]) {
+        case 'R':
+            if (IsTag(text, "Result") && !ReadResultTag(game, text) && !why.text) {
+                why.text = "Result Error 1";
+                why.detail = TagValue(text);
+            }
+            break;
+        case 'F':
+            if (IsTag(text, "FEN")) {
+                tags.fen = true;
+                tags.fenIsStart = FenIsStart(TagValue(text));
+            }
+            break;
+        case 'S':
+            if (IsTag(text, "SetUp")) tags.setUp = TagValue(text) != "0";
+            break;
+        case 'V':
+            if (IsTag(text, "Variant")) {
+                std::string value = TagValue(text);
+                tags.variant = IsStandardChess(value) ? std::string() : std::move(value);
+            }
+            break;
+        default: break;
         }
         stream.SkipSpace();
     }
-    EchoLine("");
+    echo.Line("");
     const bool readable = stream.Readable();
-    if (readable && game.resultCode == '?') throw GameFileError("Result Error 2");
+    if (readable && game.resultCode == '?' && !why.text) why.text = "Result Error 2";
     return readable;
 }
 
@@ -358,28 +507,61 @@ Move ReadSanToken(GameRecord& game, PgnReader& stream) {
     return ReadSanMove(game.sanText);
 }
 
-uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream) {
+namespace {
+
+// Results begin with "0-", "1-" or "1/"; move numbers never do.
+inline bool MayBeginResult(int ch, PgnReader& stream) {
+    return (ch == '0' || ch == '1') && (stream.Peek() == '-' || stream.Peek() == '/');
+}
+
+// The length of the result token that ch and the characters after it spell,
+// or 0 when they spell none.
+int ResultTokenAhead(int ch, PgnReader& stream) {
+    for (const char* result : {"1-0", "0-1", "1/2-1/2"}) {
+        if (ch != result[0]) continue;
+        int n = 1;
+        while (result[n] && stream.PeekAt(n - 1) == static_cast<unsigned char>(result[n])) ++n;
+        const int after = stream.PeekAt(n - 1);
+        if (!result[n] && (after == EOF || EndsToken(static_cast<unsigned char>(after)))) return n;
+    }
+    return 0;
+}
+
+}  // namespace
+
+uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream, SkipReason& why) {
     int plyNo = 1;
     game.moveWords[0] = 0;
-    if (!ReadPgnTags(game, stream)) return 0;
+    why = SkipReason{};
+    const bool readable = ReadPgnTags(game, stream, why);
 
-    // A game from a set-up position cannot be stored: records start from the
-    // standard start position.
-    if ((fenTag && !fenIsStart) || (setUpTag && !fenTag)) {
+    // Other rules than those of chess, and a set-up position, which a record
+    // cannot hold: it starts from the standard start position.
+    const char* mark = nullptr;
+    if (!tags.variant.empty()) {
+        why = SkipReason{"variant game", 0, tags.variant};
+    } else if (!why.text && ((tags.fen && !tags.fenIsStart) || (tags.setUp && !tags.fen))) {
+        why.text = "set-up position";
+        mark = " {SETUP}";
+    }
+    if (why.text) {
         SkipMovetext(stream);
-        EchoLine(" {SETUP}");
+        EchoSkip(why.text, mark);
+        return 0;
+    }
+    if (!readable) {
+        why.text = "no moves";
         return 0;
     }
 
     const StartPosition start;
-    auto fail = [&](const char* message) {
-        start.Restore();
-        throw GameFileError(message);
-    };
-    auto skip = [&](const char* mark) -> uint16_t {
+    // A fault of this game: the rest of its movetext is passed over, and the
+    // next game is read.
+    auto skip = [&](const char* text, int ply, std::string detail, const char* mark) -> uint16_t {
         start.Restore();
         SkipMovetext(stream);
-        if (mark) EchoLine(mark);
+        EchoSkip(text, mark);
+        why = SkipReason{text, ply, std::move(detail)};
         return 0;
     };
 
@@ -390,7 +572,7 @@ uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream) {
         const int ch = stream.Get();
         if (ch == EOF) break;
         if (ch == '*') {
-            if (game.resultCode != '*') fail("Result * error");
+            if (game.resultCode != '*') return skip("Result * error", 0, "", nullptr);
             finished = true;
             continue;
         }
@@ -398,24 +580,44 @@ uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream) {
             // Castling written with zeros is a move, not a number or a result.
             const bool castling = ch == '0' && stream.Peek() == '-' && stream.PeekAt(1) == '0';
             if (!castling) {
-                pendingEcho += static_cast<char>(ch);
+                echo.Put(static_cast<char>(ch));
                 if (ch == game.resultText[0] && stream.Peek() == static_cast<unsigned char>(game.resultText[1])) {
+                    // The tag's result, read as far as it matches.
+                    char token[sizeof game.resultText] = {static_cast<char>(ch)};
+                    int n = 1;
                     for (const char* r = game.resultText + 1; *r; ++r) {
                         const int c = stream.Get();
-                        if (c != EOF) pendingEcho += static_cast<char>(c);
-                        if (c != static_cast<unsigned char>(*r)) fail("wrong end result 1");
+                        if (c != EOF) {
+                            echo.Put(static_cast<char>(c));
+                            token[n++] = static_cast<char>(c);
+                        }
+                        if (c != static_cast<unsigned char>(*r))
+                            return skip("wrong end result 1", 0, std::string(token, n), nullptr);
                     }
                     finished = true;
+                } else if (MayBeginResult(ch, stream)) {
+                    // Another result than the tag's.
+                    if (const int length = ResultTokenAhead(ch, stream)) {
+                        std::string token(1, static_cast<char>(ch));
+                        for (int i = 1; i < length; ++i) token += static_cast<char>(stream.Get());
+                        echo.Put(token.c_str() + 1);
+                        return skip("wrong end result 1", 0, token, nullptr);
+                    }
                 }
                 continue;
             }
         } else if (ch == '.') {
-            pendingEcho += '.';
+            echo.Put('.');
             continue;
         } else if (ch == '$') {
             continue;
         } else if (ch == '{' || ch == '(') {
-            SkipCommentOrVariation(stream, ch);
+            if (!SkipCommentOrVariation(stream, ch)) {
+                start.Restore();
+                why.text = ch == '{' ? "comment not closed" : "variation not closed";
+                EchoSkip(why.text, nullptr);
+                return 0;
+            }
             continue;
         } else if (ch == '[') {
             // The next game's tags: this movetext ended without its result.
@@ -423,53 +625,61 @@ uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream) {
             break;
         }
         stream.Unget();
+        const int length = ReadTokenText(stream, game.sanText, sizeof game.sanText);
         // The record holds 1023 moves; a longer game cannot be stored whole,
         // and its next move is not read against a position it cannot follow.
-        const int length = ReadTokenText(stream, game.sanText, sizeof game.sanText);
-        if (plyNo > GAME_MAX_MOVES) {
-            pendingEcho.append(game.sanText, static_cast<size_t>(length));
-            pendingEcho += ' ';
-            return skip(" {TOO LONG}");
-        }
-        const Move move = ReadSanMove(game.sanText);
+        const bool tooLong = plyNo > GAME_MAX_MOVES;
+        const Move move = tooLong ? MOVE_NONE : ReadSanMove(game.sanText);
         if (move == MOVE_NONE) {
-            EchoLine((std::string(game.sanText) + "ERROR").c_str());
-            Say("move: %s, plyNo:%d\n", game.sanText, plyNo);
-            return skip(nullptr);
+            // An en-passant mark written apart from its capture.
+            if (plyNo > 1 && IsEnPassantMark(game.sanText)) {
+                echo.Put(game.sanText, static_cast<size_t>(length));
+                echo.Put(' ');
+                continue;
+            }
+            if (tooLong) {
+                echo.Put(game.sanText, static_cast<size_t>(length));
+                echo.Put(' ');
+                return skip("more plies than a record holds", 0, "", " {TOO LONG}");
+            }
+            if (IsNullMoveText(game.sanText)) {
+                echo.Put(game.sanText, static_cast<size_t>(length));
+                return skip("null move", plyNo, game.sanText, nullptr);
+            }
+            echo.Line((std::string(game.sanText) + "ERROR").c_str());
+            return skip("move not recognised", plyNo, game.sanText, "");
         }
-        pendingEcho.append(game.sanText, static_cast<size_t>(length));
-        pendingEcho += ' ';
+        echo.Put(game.sanText, static_cast<size_t>(length));
+        echo.Put(' ');
         const Colour side = pos.sideToMove;
         ComputeCheckInfo(&record.check);
         if (!IsGeneratedMove(move, record.check)) {
-            ShowBoard();
-            std::printf("move: %s, plyNo:%d\n", game.sanText, plyNo);
-            EchoLine((std::string(game.sanText) + "MOVE NOT LEGAL 1").c_str());
-            fail("MOVE NOT LEGAL 1");
+            echo.Line((std::string(game.sanText) + "MOVE NOT LEGAL 1").c_str());
+            return skip("MOVE NOT LEGAL 1", plyNo, game.sanText, "");
         }
         MakeMove(move, &record);
-        if (KingAttackedAfterMove(move, side)) {
-            ShowBoard();
-            std::printf("move: %s, plyNo:%d\n", game.sanText, plyNo);
-            fail("MOVE NOT LEGAL 2 - check revealed");
-        }
+        if (KingAttackedAfterMove(move, side))
+            return skip("MOVE NOT LEGAL 2 - check revealed", plyNo, game.sanText, nullptr);
         game.moveWords[plyNo++] = move;
     }
 
     start.Restore();
     if (plyNo == 1) {
         stream.SkipSpace();
-        EchoLine(" {NOMOVES}");
+        echo.Line(" {NOMOVES}");
+        why.text = "no moves";
         return 0;
     }
     // A game cut off by the end of the file or by the next tags is not
     // finished, whatever its tag says.
     if (!finished) {
-        EchoLine(" {NO RESULT}");
+        echo.Line(" {NO RESULT}");
+        why.text = "no result token";
         return 0;
     }
     const uint16_t result = ResultBits(game.resultText);
     game.moveWords[0] = static_cast<uint16_t>((plyNo - 1) | result);
+    if (!result) why.text = "unfinished game";
     return result;
 }
 
@@ -627,15 +837,22 @@ struct ConversionCounts {
     int skipped = 0;
 };
 
-// Converts one PGN file; false when a raised error ends it (and a list).
-bool ConvertFile(const char* pgnName, const char* gameName, int& total, GameSet& games) {
+// How the conversion of one file of a list ended.
+enum class FileEnd {
+    CONVERTED,
+    NOT_OPENED,  // the list goes on with its next file
+    FAILED,      // an error: the list ends
+};
+
+// Converts one PGN file.
+FileEnd ConvertFile(const char* pgnName, const char* gameName, int& total, GameSet& games) {
     const InputFile input = OpenConversionInput(pgnName, "r", "PGN", gameName);
     std::FILE* const pgnFile = input.get();
-    if (!pgnFile) return true;
+    if (!pgnFile) return FileEnd::NOT_OPENED;
     OutputFile gameFile;
     if (!gameFile.Open(gameName, "a+b", "GAME")) {
         std::printf("Cannot create GAME output file: '%s'\n", gameName);
-        return true;
+        return FileEnd::NOT_OPENED;
     }
     if (games.Loaded()) games.Attach(gameFile);
     else games.Load(gameFile);
@@ -656,17 +873,25 @@ bool ConvertFile(const char* pgnName, const char* gameName, int& total, GameSet&
             if (reader.Peek() == 0xBF) reader.Get();
         }
         SkipToTags(reader);
+        ProgressBegin(pgnName);
         while (reader.Peek() != EOF) {
-            const uint16_t result = ReadPgnGame(game, reader);
-            if (result == 0 || !games.AddNew(game, gameFile.EndOffset())) {
+            const int64_t line = reader.Line();
+            SkipReason why;
+            uint16_t result = ReadPgnGame(game, reader, why);
+            if (result != 0 && !games.AddNew(game, gameFile.EndOffset())) {
+                result = 0;
+                why.text = "duplicate of a stored game";
+            }
+            if (result == 0) {
                 ++counts.skipped;
                 SayWarning(counts.converted + counts.skipped, pgnText);
+                SayReason(why, line);
             } else {
                 WriteGame(game, gameFile);
                 ++counts.converted;
             }
-            if (pendingEcho.size() >= ECHO_BLOCK) FlushEcho();
             SkipToTags(reader);
+            ProgressGame(counts.converted + counts.skipped, reader.BytesRead());
         }
         if (reader.Failed()) throw GameFileError(std::string("cannot read PGN file '") + pgnName + "'");
     } catch (const GameFileError& error) {
@@ -679,16 +904,16 @@ bool ConvertFile(const char* pgnName, const char* gameName, int& total, GameSet&
     Say("converted: %d games. (skipped: %d)\n", counts.converted, counts.skipped);
     if (failure.empty()) {
         Say("file: %s \t\tfinished\n", pgnName);
-        FlushEcho();
+        echo.Flush();
         LogLine("<<< OK:\t%s\t>>>", pgnName);
     } else {
         Say("ERROR: %s file: %s\n", failure.c_str(), pgnName);
-        FlushEcho();
+        echo.Flush();
         LogLine("converted: %d\tskipped: %d", counts.converted, counts.skipped);
         LogLine("ERROR: %s", failure.c_str());
     }
     FlushConsole();
-    return failure.empty();
+    return failure.empty() ? FileEnd::CONVERTED : FileEnd::FAILED;
 }
 
 // Longest list line taken as a file name.
@@ -696,19 +921,19 @@ constexpr size_t LIST_LINE_MAX = 254;
 
 }  // namespace
 
-void ConvertPgnFile(const char* pgnName, const char* gameName, int& total) {
+bool ConvertPgnFile(const char* pgnName, const char* gameName, int& total) {
     GameSet games;
-    ConvertFile(pgnName, gameName, total, games);
+    return ConvertFile(pgnName, gameName, total, games) == FileEnd::CONVERTED;
 }
 
-void ConvertPgnList(const char* listName, const char* gameName) {
+bool ConvertPgnList(const char* listName, const char* gameName) {
     const InputFile input = OpenConversionInput(listName, "r", "PGN", gameName);
     std::FILE* const list = input.get();
-    if (!list) return;
+    if (!list) return false;
     // One set for the whole list: the GAME file is read once, not once per file.
     GameSet games;
     int total = 0;
-    bool ok = true;
+    bool ok = true, all = true;
     std::string line;
     while (ok) {
         line.clear();
@@ -719,9 +944,13 @@ void ConvertPgnList(const char* listName, const char* gameName) {
         // A name cut to fit would open another file.
         if (line.size() > LIST_LINE_MAX) {
             std::printf("Cannot open PGN input file: '%s'\n", line.c_str());
+            all = false;
             continue;
         }
-        ok = ConvertFile(line.c_str(), gameName, total, games);
+        const FileEnd end = ConvertFile(line.c_str(), gameName, total, games);
+        ok = end != FileEnd::FAILED;
+        all = all && end == FileEnd::CONVERTED;
     }
     if (ok) std::printf("\nCONVERTED GAMES: %d\n", total);
+    return all && ok;
 }

@@ -5,14 +5,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "board/types.h"
 #include "gamefiles/gamefile.h"
 #include "gamefiles/outfile.h"
 
-void ConvertPgnList(const char* listName, const char* gameName);
-void ConvertPgnFile(const char* pgnName, const char* gameName, int& total);
+// Both return true when every file was converted, skipped games included;
+// false when a file could not be opened or its conversion ended with an error.
+bool ConvertPgnList(const char* listName, const char* gameName);
+bool ConvertPgnFile(const char* pgnName, const char* gameName, int& total);
 
 // Buffered character reader over a PGN file. A Ctrl-Z (the old end-of-text
 // mark) ends the text like the end of the file.
@@ -41,6 +44,10 @@ public:
     bool Readable() { return Peek() != EOF; }
     // True when the next character begins a line.
     bool AtLineStart() const { return next_ == buffer_ ? !started_ : next_[-1] == '\n'; }
+    // Number of the line the next character is on, from 1.
+    int64_t Line();
+    // Bytes of the file read so far.
+    uint64_t BytesRead() const { return bytesFilled_ - static_cast<uint64_t>(end_ - next_); }
     // True when reading stopped on a read error rather than the end.
     bool Failed() const { return failed_; }
     // Skips white space, "%" escape lines and ";" comments up to their line end.
@@ -73,7 +80,8 @@ public:
         return n;
     }
 
-    static constexpr int LOOKAHEAD = 16;
+    // Enough for the start of a tag line: "[", a tag name and its value's quote.
+    static constexpr int LOOKAHEAD = 32;
 
 private:
     bool Fill(size_t need);
@@ -87,12 +95,24 @@ private:
     bool atEnd_ = false;
     bool started_ = false;  // something was read before the buffer start
     bool failed_ = false;
+    uint64_t bytesFilled_ = 0;    // bytes of the file taken into the buffer
+    const char* counted_ = buffer_;  // line ends before it are in lineEnds_
+    int64_t lineEnds_ = 0;
 };
 
-// Result bits of a game to store, or 0 for a game to skip; raises GameFileError.
-uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream);
-// Reads the tag section; true when the stream is still readable.
-bool ReadPgnTags(GameRecord& game, PgnReader& stream);
+// Why a game is not stored: the words of the fault and where it lies.
+struct SkipReason {
+    const char* text = nullptr;
+    int ply = 0;         // the ply of the move at fault; 0 when no move is
+    std::string detail;  // the move text, or the value read, when there is one
+};
+
+// Result bits of a game to store, or 0 for a game to skip with its reason
+// in why; the faults of one game never end the conversion.
+uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream, SkipReason& why);
+// Reads the tag section; true when the stream is still readable. A fault of
+// the tags is left in why.
+bool ReadPgnTags(GameRecord& game, PgnReader& stream, SkipReason& why);
 // Reads one move token into game.sanText; the move it names or 0.
 Move ReadSanToken(GameRecord& game, PgnReader& stream);
 

@@ -1,6 +1,9 @@
 // Standard algebraic notation (and coordinate notation) move reading.
 #include "gamefiles/san.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "board/makemove.h"
 #include "board/position.h"
 #include "board/tables.h"
@@ -100,6 +103,48 @@ Move ChooseCandidate(Bitboard candidates, int to, int kind) {
     return found;
 }
 
+bool IsAnnotationMark(char c) { return c == '+' || c == '#' || c == '!' || c == '?'; }
+
+// Length of text without the marks of check, mate and annotation at its end.
+size_t LengthWithoutMarks(const char* text) {
+    size_t n = std::strlen(text);
+    while (n > 0 && IsAnnotationMark(text[n - 1])) --n;
+    return n;
+}
+
+constexpr const char* EN_PASSANT_MARKS[] = {"e.p.", "ep"};
+
+bool IsMarksOnly(const char* text) {
+    for (; *text; ++text)
+        if (!IsAnnotationMark(*text)) return false;
+    return true;
+}
+
+// Length of the en-passant mark that ends text (before its check and
+// annotation marks), 0 when there is none.
+size_t EnPassantMarkAtEnd(const char* text) {
+    const size_t n = LengthWithoutMarks(text);
+    for (const char* mark : EN_PASSANT_MARKS) {
+        const size_t length = std::strlen(mark);
+        if (n > length && std::strncmp(text + n - length, mark, length) == 0) return length;
+    }
+    return 0;
+}
+
+Move ParseSanText(const char* text);
+
+// The move of a text that may end in an en-passant mark: the mark goes, with
+// the marks after it, and the move is read in full.
+[[gnu::noinline]] Move ParseWithoutEnPassantMark(const char* text) {
+    const size_t mark = EnPassantMarkAtEnd(text);
+    if (!mark) return MOVE_NONE;
+    char withoutMark[16];
+    const size_t length = std::min(LengthWithoutMarks(text) - mark, sizeof withoutMark - 1);
+    std::memcpy(withoutMark, text, length);
+    withoutMark[length] = '\0';
+    return ParseSanText(withoutMark);
+}
+
 // Reading without the final legality filter; the PGN reader validates the
 // result itself so that it can report the two kinds of illegal move apart.
 Move ParseSanText(const char* text) {
@@ -114,6 +159,8 @@ Move ParseSanText(const char* text) {
         }
     }
     buffer[n] = '\0';
+    // No move ends in "p" or ".", an en-passant mark does.
+    if (n > 0 && (buffer[n - 1] == 'p' || buffer[n - 1] == '.')) return ParseWithoutEnPassantMark(text);
 
     switch (n) {
     case 2: {
@@ -150,6 +197,18 @@ Move ParseSanText(const char* text) {
 }
 
 }  // namespace
+
+bool IsEnPassantMark(const char* text) {
+    if (text[0] != 'e' || (text[1] != 'p' && text[1] != '.')) return false;
+    const size_t n = LengthWithoutMarks(text);
+    for (const char* mark : EN_PASSANT_MARKS)
+        if (n == std::strlen(mark) && std::strncmp(text, mark, n) == 0) return true;
+    return false;
+}
+
+bool IsNullMoveText(const char* text) {
+    return ((text[0] == '-' && text[1] == '-') || (text[0] == 'Z' && text[1] == '0')) && IsMarksOnly(text + 2);
+}
 
 int PromotionKindOf(char letter) {
     switch (letter) {

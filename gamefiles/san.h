@@ -13,6 +13,12 @@ Move ParseSan(const char* text);
 Move ReadSanMove(const char* text);
 Move ResolveSanSource(const char* text, int to, Bitboard mask);
 Move ParseSanCoordinates(const char* text);
+// True when text is an en-passant mark, "ep" or "e.p.", which some writers
+// put after an en-passant capture, joined to it or as a word of its own.
+bool IsEnPassantMark(const char* text);
+// True when text is a null move ("--", "Z0"), which some programs write for
+// a side that passes; no game of chess holds one.
+bool IsNullMoveText(const char* text);
 int PromotionKindOf(char letter);
 int CapturePromotionKindOf(char letter);
 // The standard algebraic text of a legal move, among the legal moves of the

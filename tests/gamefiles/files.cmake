@@ -1,6 +1,7 @@
 # Write failures under a file-size limit and missing file names, through the
-# engine's own commands.
+# engine's own commands and through pelmot-games, whose lines and files must
+# be the typed commands', and its exit statuses.
 add_test(NAME gamefiles_write_failures
-  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/files.sh $<TARGET_FILE:pelmot> $<TARGET_FILE:pelmot-randomgames>
-          ${CMAKE_CURRENT_BINARY_DIR}/scratch/files)
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/files.sh $<TARGET_FILE:pelmot> $<TARGET_FILE:pelmot-games>
+          $<TARGET_FILE:pelmot-randomgames> ${CMAKE_CURRENT_SOURCE_DIR}/data/pgn ${CMAKE_CURRENT_BINARY_DIR}/scratch/files)
 set_tests_properties(gamefiles_write_failures PROPERTIES LABELS "unit;gamefiles" TIMEOUT 120)

@@ -1,16 +1,18 @@
 #!/bin/bash
 # Failures of the file tools through the engine's own commands: writes that
-# a file-size limit stops, and file names that are missing or too long.
-# Usage: files.sh ENGINE RANDOMGAMES WORKDIR
+# a file-size limit stops, and file names that are missing or too long. Then
+# the command pelmot-games: the same lines as the typed commands, its exit
+# statuses, and the same failures.
+# Usage: files.sh ENGINE GAMES RANDOMGAMES DATADIR WORKDIR
 set -u
-engine=$1 randomgames=$2 work=$3
+engine=$1 games=$2 randomgames=$3 data=$4 work=$5
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 fail() { echo "FAIL: $*"; exit 1; }
 tool() { printf 'xboard\n%s\nquit\n' "$1" | "$engine" > tool.out 2>&1 || fail "engine exit status $? for: $1"; }
-# The same under a limit of 16 KB per file written; the engine must see the
-# write fail instead of being stopped by the signal.
+# The same under a limit of 16 KB per file written: the signal of the limit
+# is left as it comes, and the engine must see the write fail.
 limited() {
-    (trap '' XFSZ; ulimit -f 16; printf 'xboard\n%s\nquit\n' "$1" | "$engine") > limited.out 2>&1 ||
+    (ulimit -f 16; printf 'xboard\n%s\nquit\n' "$1" | "$engine") > limited.out 2>&1 ||
         fail "engine exit status $? for: $1"
 }
 limit=$((16 * 1024))
@@ -57,5 +59,60 @@ printf 'xboard\npgn2game games.pgn' | "$engine" > tool.out 2>&1
 grep -q '^File name missing or too long$' tool.out || fail "no message for a missing name: $(cat tool.out)"
 printf 'xboard\ngame2pgn %s x.pgn\nquit\n' "$(printf 'n%.0s' $(seq 300))" | "$engine" > tool.out 2>&1
 grep -q '^File name missing or too long$' tool.out || fail "no message for an overlong name: $(cat tool.out)"
+
+# pelmot-games prints what the typed command prints (the lines after the
+# engine's greeting), nothing on standard error, and writes the same files.
+# Usage: same STATUS COMMAND INPUT OUTPUT; the typed command writes typed-OUTPUT.
+same() {
+    local want=$1 command=$2 input=$3 output=$4 status=0
+    tool "$command $input typed-$output"
+    sed '1,/^feature done=1$/d' tool.out > typed.out
+    "$games" "$command" "$input" "$output" > games.out 2> games.err || status=$?
+    [ "$status" = "$want" ] || fail "pelmot-games $command: exit status $status, not $want"
+    [ -s games.err ] && fail "pelmot-games $command wrote to standard error: $(cat games.err)"
+    diff typed.out games.out > out.diff || fail "pelmot-games $command prints otherwise: $(head -5 out.diff)"
+    if [ -e "typed-$output" ]; then cmp "typed-$output" "$output" || fail "pelmot-games $command writes otherwise"; fi
+}
+cp "$data/faults.pgn" "$data/variants.pgn" .
+same 0 pgn2game faults.pgn faults.game
+grep -q '^Reason: ' games.out || fail "no reasons given: $(cat games.out)"
+# The engine's log where it runs is not touched.
+mkdir quiet && (cd quiet && "$games" pgn2game ../faults.pgn faults.game > /dev/null)
+[ -e quiet/Pelmot.log ] && fail "pelmot-games wrote a log"
+printf 'faults.pgn\nvariants.pgn\n' > good.list
+same 0 pgnlist2game good.list listed.game
+same 0 game2pgn listed.game listed.pgn
+same 0 game2pos listed.game listed.txt
+# A file not converted: one not opened, also in a list; a damaged GAME file.
+printf 'faults.pgn\nmissing.pgn\n' > bad.list
+same 1 pgnlist2game bad.list bad.game
+same 1 pgn2game missing.pgn missing.game
+printf '\001\000\044\015' > damaged.game
+cp damaged.game typed-damaged.game
+same 1 pgn2game faults.pgn damaged.game
+same 1 game2pgn damaged.game damaged.pgn
+
+# A failed write under the limit: the error, status 1, and a GAME file cut
+# back to its last whole game.
+status=0
+(ulimit -f 16; "$games" pgn2game games.pgn games-limited.game) > games.out 2>&1 || status=$?
+[ "$status" = 1 ] || fail "pelmot-games under the limit: exit status $status: $(tail -3 games.out)"
+grep -q "^ERROR: cannot write GAME file 'games-limited.game' file: games.pgn$" games.out ||
+    fail "pelmot-games: no write error: $(tail -3 games.out)"
+"$games" game2pgn games-limited.game games-limited.pgn > games.out || fail "the cut GAME file does not read"
+cmp -n "$(stat -c %s games-limited.game)" games-limited.game full.game || fail "pelmot-games: the GAME file differs"
+
+# Bad arguments: status 2 and the usage on standard error; --help on
+# standard output.
+for arguments in "" "pgn2gam a b" "pgn2game a" "pgn2game a b c" "game2pos"; do
+    status=0
+    # shellcheck disable=SC2086
+    "$games" $arguments > games.out 2> games.err || status=$?
+    [ "$status" = 2 ] || fail "pelmot-games $arguments: exit status $status, not 2"
+    grep -q '^Usage: pelmot-games ' games.err || fail "pelmot-games $arguments: no usage: $(cat games.err)"
+    [ -s games.out ] && fail "pelmot-games $arguments wrote to standard output"
+done
+"$games" --help > games.out 2> games.err || fail "pelmot-games --help: exit status $?"
+grep -q '^Usage: pelmot-games ' games.out && [ ! -s games.err ] || fail "pelmot-games --help: $(cat games.out games.err)"
 
 echo "OK: $stored of 300 games within the limit"

@@ -20,10 +20,10 @@ protected:
         gameName = gameFile.c_str();
         std::remove(gameName);
     }
-    // Converts and returns what was printed.
+    // Converts and returns what was printed; converted tells the outcome.
     std::string Convert(const std::string& pgn, int* total = nullptr) {
         int count = 0;
-        std::string out = CaptureOutput([&] { ConvertPgnFile(pgn.c_str(), gameName, count); });
+        std::string out = CaptureOutput([&] { converted = ConvertPgnFile(pgn.c_str(), gameName, count); });
         if (total) *total = count;
         return out;
     }
@@ -47,66 +47,89 @@ protected:
         return "converted: " + std::to_string(converted) + " games. (skipped: " + std::to_string(skipped) +
                ")\nfile: " + gameFile + ".pgn \t\tfinished\n";
     }
-    std::string Warning(int game) const {
-        return "Warning: game " + std::to_string(game) + " (skipped) file: " + gameFile + ".pgn\n";
+    std::string Warning(int game, const std::string& reason) const {
+        return "Warning: game " + std::to_string(game) + " (skipped) file: " + gameFile + ".pgn\nReason: " + reason +
+               "\n";
     }
     static bool EndsWith(const std::string& text, const std::string& tail) {
         return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
     }
     std::string gameFile, storedFile;
     const char* gameName = nullptr;
+    bool converted = false;
 };
 
-TEST_F(PgnToGame, EachRaisedErrorIsReportedAndKeepsEarlierGames) {
-    struct Case {
-        const char* file;
-        const char* message;
-        int stored;
+TEST_F(PgnToGame, AFaultOfOneGameCostsThatGameOnly) {
+    // Each bad game between good ones: a warning and its reason, and the
+    // conversion reads on.
+    const std::string path = DataPath("faults.pgn");
+    auto skipped = [&](int game, const std::string& reason) {
+        return "Warning: game " + std::to_string(game) + " (skipped) file: " + path + "\nReason: " + reason + "\n";
     };
-    const Case cases[] = {
-        {"result_error_1.pgn", "Result Error 1", 0},
-        {"result_error_2.pgn", "Result Error 2", 1},
-        {"result_star_error.pgn", "Result * error", 0},
-        {"wrong_end_result.pgn", "wrong end result 1", 0},
-        {"move_not_legal_1.pgn", "MOVE NOT LEGAL 1", 1},
-        {"move_not_legal_2.pgn", "MOVE NOT LEGAL 2 - check revealed", 0},
-    };
-    for (const Case& c : cases) {
-        std::remove(gameName);
-        const std::string path = DataPath(c.file);
-        int total = -1;
-        const std::string out = Convert(path, &total);
-        EXPECT_TRUE(EndsWith(out, "converted: " + std::to_string(c.stored) + " games. (skipped: 0)\nERROR: " +
-                                      c.message + " file: " + path + "\n"))
-            << out;
-        EXPECT_EQ(total, c.stored);
-        EXPECT_EQ(CountOf(StoredAsPgn(), "[Result"), c.stored) << c.file;
-        // The position is the start position again.
-        EXPECT_EQ(pos.board[SQ_E2], W_PAWN);
-        EXPECT_EQ(pos.sideToMove, WHITE);
-    }
-    // The illegal move is shown with its board and ply number.
-    std::remove(gameName);
-    const std::string out = Convert(DataPath("move_not_legal_1.pgn"));
-    EXPECT_NE(out.find("  A B C D E F G H\n"), std::string::npos);
-    EXPECT_NE(out.find("move: Ke3, plyNo:3\n"), std::string::npos);
-    std::remove(gameName);
-    EXPECT_NE(Convert(DataPath("move_not_legal_2.pgn")).find("move: Nd5, plyNo:7\n"), std::string::npos);
+    int total = 0;
+    EXPECT_EQ(Convert(path, &total),
+              skipped(2, "MOVE NOT LEGAL 1 at ply 3: Ke3 (game at line 6)") +
+                  skipped(4, "MOVE NOT LEGAL 2 - check revealed at ply 7: Nd5 (game at line 16)") +
+                  skipped(6, "Result Error 2 (game at line 26)") +
+                  skipped(7, "Result Error 1: 1/2 (game at line 31)") +
+                  skipped(9, "Result * error (game at line 41)") +
+                  skipped(10, "wrong end result 1: 1-1 (game at line 46)") +
+                  skipped(11, "wrong end result 1: 0-1 (game at line 51)") +
+                  skipped(13, "Result Error 1 (game at line 61)") +  // a tag section without quotes
+                  skipped(15, "Result Error 2 (game at line 71)") +  // no tag section at all
+                  skipped(17, "comment not closed (game at line 78)") +
+                  skipped(19, "variation not closed (game at line 89)") +
+                  "converted: 9 games. (skipped: 11)\nfile: " + path + " \t\tfinished\n");
+    EXPECT_TRUE(converted);
+    EXPECT_EQ(total, 9);
+    EXPECT_EQ(StoredAsPgn(),
+              "[Result \"0-1\"]\n1. f2f3 e7e5 2. g2g4 d8h4 0-1\n"
+              "[Result \"1-0\"]\n1. e2e4 e7e5 2. d1h5 b8c6 3. f1c4 g8f6 4. h5f7 1-0\n"
+              "[Result \"1/2-1/2\"]\n1. d2d4 d7d5 1/2-1/2\n"
+              "[Result \"0-1\"]\n1. c2c4 c7c5 0-1\n"
+              "[Result \"1-0\"]\n1. g1f3 g8f6 1-0\n"
+              "[Result \"1/2-1/2\"]\n1. e2e4 c7c5 1/2-1/2\n"
+              "[Result \"0-1\"]\n1. d2d4 g8f6 0-1\n"
+              "[Result \"1-0\"]\n1. e2e4 e7e6 1-0\n"
+              "[Result \"0-1\"]\n1. e2e4 d7d5 0-1\n");
+    // The position is the start position again.
+    EXPECT_EQ(pos.board[SQ_E2], W_PAWN);
+    EXPECT_EQ(pos.sideToMove, WHITE);
+}
+
+TEST_F(PgnToGame, VariantsAndNullMovesAreSkippedAndEnPassantMarksRead) {
+    const std::string path = DataPath("variants.pgn");
+    const std::string warn = " (skipped) file: " + path + "\nReason: ";
+    EXPECT_EQ(Convert(path), "Warning: game 1" + warn + "variant game: Atomic (game at line 1)\n" +
+                                 "Warning: game 2" + warn + "variant game: crazyhouse (game at line 7)\n" +
+                                 "Warning: game 3" + warn + "variant game: Chess960 (game at line 13)\n" +
+                                 "Warning: game 7" + warn + "set-up position (game at line 40)\n" +
+                                 "Warning: game 10" + warn + "null move at ply 2: -- (game at line 58)\n" +
+                                 "Warning: game 11" + warn + "null move at ply 3: Z0 (game at line 63)\n" +
+                                 "converted: 5 games. (skipped: 6)\nfile: " + path + " \t\tfinished\n");
+    // "ep" and "e.p.", joined to the capture or apart, in SAN and in
+    // coordinates; Black's capture as well as White's.
+    EXPECT_EQ(StoredAsPgn(),
+              "[Result \"1-0\"]\n1. e2e4 a7a6 2. e4e5 d7d5 3. e5d6 1-0\n"
+              "[Result \"0-1\"]\n1. e2e4 a7a6 2. e4e5 d7d5 3. e5d6 0-1\n"
+              "[Result \"1/2-1/2\"]\n1. e2e4 a7a6 2. e4e5 d7d5 3. e5d6 1/2-1/2\n"
+              "[Result \"1-0\"]\n1. e2e4 a7a6 2. e4e5 d7d5 3. e5d6 e7e6 1-0\n"
+              "[Result \"1-0\"]\n1. a2a3 e7e5 2. a3a4 e5e4 3. d2d4 e4d3 1-0\n");
 }
 
 TEST_F(PgnToGame, SkippedGamesAreWarnedAndTheRestIsStored) {
     const std::string path = DataPath("skips.pgn");
-    const std::string warn = " (skipped) file: " + path + "\n";
+    const std::string warn = " (skipped) file: " + path + "\nReason: ";
     int total = 0;
     EXPECT_EQ(Convert(path, &total),
-              "Warning: game 1" + warn +                          // unfinished
-                  "move: Zz9, plyNo:3\nWarning: game 3" + warn +  // unreadable token
-                  "Warning: game 5" + warn +                      // no moves
-                  "Warning: game 6" + warn +                      // set-up position
-                  "move: /2-1/2, plyNo:5\nWarning: game 8" + warn +  // foreign result token
-                  "Warning: game 9" + warn +                      // duplicate
-                  "move: Nf6, plyNo:3\nWarning: game 10" + warn +  // no knight reaches f6
-                  "Warning: game 12" + warn +                     // no result token
+              "Warning: game 1" + warn + "unfinished game (game at line 1)\n" +
+                  "Warning: game 3" + warn + "move not recognised at ply 3: Zz9 (game at line 11)\n" +
+                  "Warning: game 5" + warn + "no moves (game at line 21)\n" +
+                  "Warning: game 6" + warn + "set-up position (game at line 26)\n" +
+                  "Warning: game 8" + warn + "wrong end result 1: 1/2-1/2 (game at line 40)\n" +
+                  "Warning: game 9" + warn + "duplicate of a stored game (game at line 45)\n" +
+                  "Warning: game 10" + warn + "move not recognised at ply 3: Nf6 (game at line 50)\n" +
+                  "Warning: game 12" + warn + "no result token (game at line 60)\n" +
                   "converted: 5 games. (skipped: 8)\nfile: " + path + " \t\tfinished\n");
     EXPECT_EQ(total, 5);
     EXPECT_EQ(StoredAsPgn(),
@@ -194,17 +217,20 @@ TEST_F(PgnToGame, AGameWithoutItsResultTokenIsNotStored) {
     // Cut off by the end of the file: after a move, after a move number,
     // in a comment, after the tags.
     std::string printed;
-    for (const char* end : {"Nf6", "Bb5 ", "4.", "[Result \"1-0\"]"}) {
+    for (const char* end : {"Nf6", "Bb5 ", "4."}) {
         EXPECT_EQ(GameBytesOf(game.substr(0, game.find(end) + std::strlen(end)), &printed), "") << end;
-        EXPECT_EQ(printed, Warning(1) + Finished(0, 1)) << end;
+        EXPECT_EQ(printed, Warning(1, "no result token (game at line 1)") + Finished(0, 1)) << end;
     }
+    EXPECT_EQ(GameBytesOf(game.substr(0, game.find("\n\n")), &printed), "");
+    EXPECT_EQ(printed, Warning(1, "no moves (game at line 1)") + Finished(0, 1));
     EXPECT_EQ(GameBytesOf(game.substr(0, game.find(" 4.")) + " {a comment", &printed), "");
-    EXPECT_EQ(printed, Warning(1) + Finished(0, 1));
+    EXPECT_EQ(printed, Warning(1, "comment not closed (game at line 1)") + Finished(0, 1));
     // Ended by the next game's tags; a game ending in "*".
     const std::string bytes = GameBytesOf("[Result \"0-1\"]\n1. d4 d5\n" + game +
                                               "[Result \"*\"]\n1. c4 *\n[Result \"0-1\"]\n1. d4 d5 0-1\n",
                                           &printed);
-    EXPECT_EQ(printed, Warning(1) + Warning(3) + Finished(2, 2));
+    EXPECT_EQ(printed, Warning(1, "no result token (game at line 1)") +
+                           Warning(3, "unfinished game (game at line 7)") + Finished(2, 2));
     EXPECT_EQ(bytes.size(), 2u * (1 + 8) + 2u * (1 + 2));
 }
 
@@ -223,6 +249,7 @@ std::string KnightDance(int plies, const char* result) {
 TEST_F(PgnToGame, GamesLongerThanARecordAreSkipped) {
     WriteText("long.pgn", KnightDance(1024, "1-0") + KnightDance(1023, "1/2-1/2") + KnightDance(3, "0-1"));
     EXPECT_EQ(Convert("long.pgn"), "Warning: game 1 (skipped) file: long.pgn\n"
+                                   "Reason: more plies than a record holds (game at line 1)\n"
                                    "converted: 2 games. (skipped: 1)\nfile: long.pgn \t\tfinished\n");
     std::FILE* f = std::fopen(gameName, "rb");
     GameRecord game{};
@@ -246,7 +273,7 @@ TEST_F(PgnToGame, TheMoveAfterTheLastPlyARecordHoldsIsNotRead) {
     const HistoryEntry* top = historyTop;
     std::string printed;
     const std::string bytes = GameBytesOf(text, &printed);
-    EXPECT_EQ(printed, Warning(1) + Finished(1, 1));
+    EXPECT_EQ(printed, Warning(1, "more plies than a record holds (game at line 1)") + Finished(1, 1));
     EXPECT_EQ(bytes.size(), 4u);
     EXPECT_EQ(historyTop, top);
     EXPECT_EQ(pos.board[SQ_D7], B_PAWN);
@@ -257,16 +284,20 @@ TEST_F(PgnToGame, ADamagedGameFileTakesNoNewGames) {
     // e2e4 stored as 1-0, then a record without a result.
     WriteText(gameName, std::string("\x01\x80\x24\x0D\x01\x00\x24\x0D", 8));
     EXPECT_EQ(Convert("one.pgn"), "Warning: game 1 (skipped) file: one.pgn\n"
+                                  "Reason: duplicate of a stored game (game at line 1)\n"
                                   "converted: 0 games. (skipped: 1)\nERROR: WRONG RESULT file: one.pgn\n");
+    EXPECT_FALSE(converted);
     // A record cut off by the end: appending would shift every later game.
     WriteText(gameName, std::string("\x01\x80\x24\x0D\x02\x80\x24\x0D", 8));
     EXPECT_EQ(Convert("one.pgn"), "Warning: game 1 (skipped) file: one.pgn\n"
+                                  "Reason: duplicate of a stored game (game at line 1)\n"
                                   "converted: 0 games. (skipped: 1)\nERROR: GAME FILE CUT OFF file: one.pgn\n");
     EXPECT_EQ(ReadText(gameName).size(), 8u);
 }
 
 TEST_F(PgnToGame, FilesThatCannotBeOpened) {
     EXPECT_EQ(Convert("missing.pgn"), "Cannot open PGN input file: 'missing.pgn'\n");
+    EXPECT_FALSE(converted);
     int total = 0;
     EXPECT_EQ(CaptureOutput([&] { ConvertPgnFile(DataPath("skips.pgn").c_str(), "no/such/dir/x.game", total); }),
               "Cannot create GAME output file: 'no/such/dir/x.game'\n");
@@ -274,6 +305,7 @@ TEST_F(PgnToGame, FilesThatCannotBeOpened) {
               "Cannot open PGN input file: 'missing.lst'\n");
     WriteText("blank.pgn", "\n\n");
     EXPECT_EQ(Convert("blank.pgn"), "converted: 0 games. (skipped: 0)\nfile: blank.pgn \t\tfinished\n");
+    EXPECT_TRUE(converted);
     // A folder is no PGN file, nor a list.
     std::filesystem::create_directories("folder.pgn");
     EXPECT_EQ(Convert("folder.pgn"), "Cannot open PGN input file: 'folder.pgn'\n");
@@ -307,12 +339,15 @@ TEST_F(PgnToGame, ListsConvertEveryNamedFileOnce) {
     WriteText("a.pgn", "[Result \"1-0\"]\n1. e4 1-0\n");
     WriteText("b.pgn", "[Result \"0-1\"]\n1. d4 0-1\n\n[Result \"1-0\"]\n1. e4 1-0\n");
     WriteText("games.lst", "a.pgn\nmissing.pgn\nb.pgn\n");
-    EXPECT_EQ(CaptureOutput([&] { ConvertPgnList("games.lst", gameName); }),
+    bool all = true;
+    EXPECT_EQ(CaptureOutput([&] { all = ConvertPgnList("games.lst", gameName); }),
               "converted: 1 games. (skipped: 0)\nfile: a.pgn \t\tfinished\n"
               "Cannot open PGN input file: 'missing.pgn'\n"
               "Warning: game 2 (skipped) file: b.pgn\n"
+              "Reason: duplicate of a stored game (game at line 4)\n"
               "converted: 1 games. (skipped: 1)\nfile: b.pgn \t\tfinished\n"
               "\nCONVERTED GAMES: 2\n");
+    EXPECT_FALSE(all);  // a file was not opened
     // A line too long for a name is not cut to a name that may open another
     // file: it cannot be opened, and the list goes on.
     const std::string overlong = std::string(300, 'x') + ".pgn";
@@ -320,12 +355,18 @@ TEST_F(PgnToGame, ListsConvertEveryNamedFileOnce) {
     WriteText("long.lst", overlong + "\r\na.pgn");
     EXPECT_EQ(CaptureOutput([&] { ConvertPgnList("long.lst", gameName); }),
               "Cannot open PGN input file: '" + overlong + "'\n"
-              "Warning: game 1 (skipped) file: a.pgn\nconverted: 0 games. (skipped: 1)\nfile: a.pgn \t\tfinished\n"
+              "Warning: game 1 (skipped) file: a.pgn\nReason: duplicate of a stored game (game at line 1)\n"
+              "converted: 0 games. (skipped: 1)\nfile: a.pgn \t\tfinished\n"
               "\nCONVERTED GAMES: 0\n");
-    // A raised error ends the whole list.
-    WriteText("bad.lst", DataPath("result_error_1.pgn") + "\na.pgn\n");
-    const std::string out = CaptureOutput([&] { ConvertPgnList("bad.lst", gameName); });
-    EXPECT_TRUE(EndsWith(out, "ERROR: Result Error 1 file: " + DataPath("result_error_1.pgn") + "\n")) << out;
+    WriteText("good.lst", "b.pgn\n");
+    CaptureOutput([&] { all = ConvertPgnList("good.lst", gameName); });
+    EXPECT_TRUE(all);
+    // A fault of the GAME file ends the whole list: a record without a result.
+    WriteText(gameName, std::string("\x01\x00\x24\x0D", 4));
+    WriteText("bad.lst", "a.pgn\nb.pgn\n");
+    EXPECT_EQ(CaptureOutput([&] { all = ConvertPgnList("bad.lst", gameName); }),
+              "converted: 0 games. (skipped: 0)\nERROR: WRONG RESULT file: a.pgn\n");
+    EXPECT_FALSE(all);
 }
 
 }  // namespace

@@ -65,6 +65,8 @@ cmp out.game back.game || fail "game2pgn's output does not read back to the same
 # line ends, castling, comments and layout other writers use.
 pgn-extract -s -Wxolalg games.pgn > long.pgn 2>/dev/null            # Ng1-f3, e4xd5
 pgn-extract -s -Wlalg games.pgn > coordinates.pgn 2>/dev/null       # g1f3, e4d5, e1g1
+pgn-extract -s -Welalg games.pgn > enhanced.pgn 2>/dev/null         # Ng1f3, e5d6ep
+sed 's/\([a-h][1-8][a-h][1-8]\)ep/\1 e.p./g' enhanced.pgn > apart.pgn # e5d6 e.p.
 pgn-extract -s -Wsan games.pgn > san.pgn 2>/dev/null
 pgn-extract -s -C -Wsan games.pgn > plain.pgn 2>/dev/null           # without brace comments
 sed 's/$/\r/' san.pgn > crlf.pgn
@@ -77,7 +79,8 @@ awk 'BEGIN { print "% escaped [Result \"0-1\"] 1. f3 e5 0-1" }
      tags { print ""; print "% escaped [Result \"0-1\"] 1. f3 e5 0-1"; tags = 0 }
      { print }' san.pgn > layout.pgn
 printf '\032' >> layout.pgn
-for notation in san long coordinates crlf zeros semicolons layout; do
+grep -q ' e\.p\. ' apart.pgn || fail "no en-passant capture among the games"
+for notation in san long coordinates enhanced apart crlf zeros semicolons layout; do
     : > engine.out
     run "pgn2game $notation.pgn $notation.game"
     grep -q "^converted: $games games. (skipped: 0)" engine.out || fail "$notation: not all games converted: $(tail -3 engine.out)"
@@ -85,4 +88,4 @@ for notation in san long coordinates crlf zeros semicolons layout; do
     cmp out.game "$notation.game" || fail "$notation: GAME bytes differ from the collection's"
 done
 
-echo "OK: $games games, $(wc -l < actual.fen) positions, the same GAME bytes in 7 notations"
+echo "OK: $games games, $(wc -l < actual.fen) positions, the same GAME bytes in 9 notations"

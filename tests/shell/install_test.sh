@@ -18,7 +18,7 @@ fault() { faults+=("$1"); }
 
 cmake --install "$build" --prefix "$prefix" >"$dir/install.out" 2>&1 || fault "cmake --install failed: $(tail -3 "$dir/install.out")"
 
-for file in games/pelmot games/pelmot-run games/pelmot-uci; do
+for file in games/pelmot games/pelmot-run games/pelmot-uci games/pelmot-games; do
     [ -x "$prefix/$file" ] || fault "no program $file"
 done
 [ "$(readlink "$prefix/games/pelmot-uci")" = pelmot-run ] || fault "pelmot-uci is not a link to pelmot-run"
@@ -26,8 +26,10 @@ for file in share/games/pelmot/Pelmot.book share/games/plugins/xboard/pelmot.eng
     share/man/man6/pelmot.6; do
     [ -s "$prefix/$file" ] || fault "no file $file"
 done
-unexpected=$(cd "$prefix" && find . -type f | sort | grep -vxE '\./(games/pelmot|games/pelmot-run|share/games/pelmot/Pelmot.book|share/games/plugins/(xboard|uci)/pelmot.eng|share/man/man6/pelmot.6)')
+unexpected=$(cd "$prefix" && find . -type f | sort | grep -vxE '\./(games/pelmot|games/pelmot-run|games/pelmot-games|share/games/pelmot/Pelmot.book|share/games/plugins/(xboard|uci)/pelmot.eng|share/man/man6/pelmot.6)')
 [ -z "$unexpected" ] || fault "unexpected files installed: $unexpected"
+# The game-file command runs from where it is installed.
+"$prefix/games/pelmot-games" --help 2>&1 | grep -q '^Usage: pelmot-games ' || fault "pelmot-games --help gives no usage"
 if command -v groff >/dev/null; then
     warnings=$(groff -man -ww -z "$prefix/share/man/man6/pelmot.6" 2>&1)
     [ -z "$warnings" ] || fault "man page warnings: $warnings"

@@ -1,0 +1,62 @@
+#include "gamefiles/progress.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto UPDATE_INTERVAL = std::chrono::milliseconds(250);
+// The line stays on one line of a narrow terminal: long names show their end.
+constexpr size_t NAME_ROOM = 40;
+
+bool shown = false;
+bool drawn = false;
+std::string inputName;
+uint64_t inputSize = 0;  // 0 when unknown (not a regular file)
+Clock::time_point start, lastDraw;
+
+}  // namespace
+
+void ShowConversionProgress(bool on) { shown = on; }
+
+void ProgressBegin(const char* name) {
+    if (!shown) return;
+    ProgressErase();
+    inputName = name;
+    if (inputName.size() > NAME_ROOM) inputName = "..." + inputName.substr(inputName.size() - NAME_ROOM + 3);
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(name, error);
+    inputSize = error ? 0 : size;
+    start = lastDraw = Clock::now();
+}
+
+void ProgressGame(int64_t games, uint64_t bytesRead) {
+    if (!shown) return;
+    const Clock::time_point now = Clock::now();
+    if (now - lastDraw < UPDATE_INTERVAL) return;
+    lastDraw = now;
+    const double seconds = std::chrono::duration<double>(now - start).count();
+    char line[160];
+    int n = std::snprintf(line, sizeof line, "\r%s: %lld games, %.0f games/s", inputName.c_str(),
+                          static_cast<long long>(games), seconds > 0 ? games / seconds : 0.0);
+    if (inputSize > 0 && n > 0 && static_cast<size_t>(n) < sizeof line) {
+        const uint64_t percent = bytesRead >= inputSize ? 100 : bytesRead * 100 / inputSize;
+        n += std::snprintf(line + n, sizeof line - n, ", %llu%%", static_cast<unsigned long long>(percent));
+    }
+    // Cleared to the end of the line: the last one may have been longer.
+    std::fputs(line, stderr);
+    std::fputs("\033[K", stderr);
+    std::fflush(stderr);
+    drawn = true;
+}
+
+void ProgressErase() {
+    if (!drawn) return;
+    std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
+    drawn = false;
+}
