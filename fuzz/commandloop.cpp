@@ -15,11 +15,6 @@
 #include <cstring>
 #include <vector>
 
-#include "board/invariants.h"
-#include "shell/commandloop.h"
-#include "shell/engine.h"
-#include "shell/report.h"
-#include "shell/timecontrol.h"
 #include "support.h"
 
 namespace {
@@ -80,45 +75,12 @@ std::vector<char> ConfinedInput(const uint8_t* data, size_t size) {
     return text;
 }
 
-// What a freshly started engine has before its first command.
-void FreshProcessState() {
-    pos = EmptyPosition();
-    historyTop = positionHistory;
-    *historyTop = HistoryEntry{pos.hashKey, MOVE_NONE, 0};
-    SaveGameSnapshot();
-    ForgetGameMoves();
-    currentPly = plyRecords;
-    ponderMove = MOVE_NONE;
-    lastMoveFromBook = 0;
-    movesPerSession = 40;
-    timeIncrement = 0;
-    timeBudget = 0;
-    moveTimeLimit = NO_TIME_LIMIT;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Prepare();
     ResetScratchFolder();
-    FreshProcessState();
-
-    std::vector<char> input = ConfinedInput(data, size);
-    std::FILE* const frontEnd = stdin;
-    // fmemopen refuses an empty buffer; an empty input is a closed pipe.
-    static char nothing = ' ';
-    stdin = input.empty() ? fmemopen(&nothing, 1, "r") : fmemopen(input.data(), input.size(), "r");
-    if (!stdin) fuzz::Finding("cannot open the input as a stream");
-    CommandLoop();
-    std::fclose(stdin);
-    stdin = frontEnd;
-
-    if (engineState.load() != Quitting) fuzz::Finding("the session ended in engine state %d", engineState.load());
-    if (ponderMove != MOVE_NONE) fuzz::Finding("the session ended with a move pondered on");
-    if (currentPly != plyRecords) fuzz::Finding("the session ended with the ply records moved on");
-    if (const char* fault = CheckPositionInvariants()) fuzz::Finding("after the session: %s", fault);
-    if (std::memcmp(gameBoard, pos.board, sizeof gameBoard) != 0 || gameSideToMove != pos.sideToMove ||
-        gameCastleRights != pos.castleRights || gameEpSquare != pos.epSquare)
-        fuzz::Finding("after the session the game snapshot is not the position");
+    const std::vector<char> input = ConfinedInput(data, size);
+    fuzz::RunSession(input.data(), input.size());
     return 0;
 }

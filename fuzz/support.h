@@ -2,6 +2,7 @@
 // lives in, and the report of a finding.
 #pragma once
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,12 +11,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "board/fen.h"
+#include "board/invariants.h"
 #include "board/makemove.h"
 #include "board/plyrecord.h"
 #include "board/position.h"
@@ -23,6 +26,10 @@
 #include "gamefiles/gamefile.h"
 #include "gamefiles/setboard.h"
 #include "movegen/legality.h"
+#include "shell/commandloop.h"
+#include "shell/engine.h"
+#include "shell/report.h"
+#include "shell/timecontrol.h"
 #include "tests/shell/game_state.h"
 
 namespace fuzz {
@@ -56,6 +63,66 @@ inline void Prepare() {
         return true;
     }();
     (void)done;
+}
+
+// Standard input becomes a stream on a pipe that holds the input and then
+// ends, as a front end's pipe does when it closes: the UCI loop waits on the
+// descriptor, so a stream in memory would not do. Input beyond what the pipe
+// holds is dropped. Returns the front end's stream, for RestoreStandardInput.
+inline std::FILE* FeedStandardInput(const void* data, size_t size) {
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) Finding("cannot make a pipe for the input");
+    fcntl(ends[1], F_SETFL, O_NONBLOCK);
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = write(ends[1], bytes, size);
+        if (written <= 0) break;
+        bytes += written;
+        size -= static_cast<size_t>(written);
+    }
+    close(ends[1]);
+    std::FILE* const frontEnd = stdin;
+    stdin = fdopen(ends[0], "r");
+    if (!stdin) Finding("cannot open the input as a stream");
+    return frontEnd;
+}
+
+inline void RestoreStandardInput(std::FILE* frontEnd) {
+    std::fclose(stdin);
+    stdin = frontEnd;
+}
+
+// What a freshly started engine has before its first command.
+inline void FreshProcessState() {
+    pos = EmptyPosition();
+    historyTop = positionHistory;
+    *historyTop = HistoryEntry{pos.hashKey, MOVE_NONE, 0};
+    SaveGameSnapshot();
+    ForgetGameMoves();
+    currentPly = plyRecords;
+    ponderMove = MOVE_NONE;
+    lastMoveFromBook = 0;
+    movesPerSession = 40;
+    timeIncrement = 0;
+    timeBudget = 0;
+    moveTimeLimit = NO_TIME_LIMIT;
+}
+
+// One session of the command loop on input from a fresh process's state;
+// afterwards the engine thread has ended, the position is consistent and
+// is the game's position (no pondered move left on the board).
+inline void RunSession(const void* input, size_t size) {
+    FreshProcessState();
+    std::FILE* const frontEnd = FeedStandardInput(input, size);
+    CommandLoop();
+    RestoreStandardInput(frontEnd);
+    if (engineState.load() != Quitting) Finding("the session ended in engine state %d", engineState.load());
+    if (ponderMove != MOVE_NONE) Finding("the session ended with a move pondered on");
+    if (currentPly != plyRecords) Finding("the session ended with the ply records moved on");
+    if (const char* fault = CheckPositionInvariants()) Finding("after the session: %s", fault);
+    if (std::memcmp(gameBoard, pos.board, sizeof gameBoard) != 0 || gameSideToMove != pos.sideToMove ||
+        gameCastleRights != pos.castleRights || gameEpSquare != pos.epSquare)
+        Finding("after the session the game snapshot is not the position");
 }
 
 inline void WriteFile(const char* name, const void* data, size_t size) {

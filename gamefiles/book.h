@@ -5,6 +5,9 @@
 #include <cstdint>
 #include "board/types.h"
 
+// The book's file, read from the working directory.
+inline constexpr char BOOK_FILE_NAME[] = "Pelmot.book";
+
 // Longest line the loader accepts; longer lines fail the load.
 constexpr int BOOK_MAX_LINE = 64;
 

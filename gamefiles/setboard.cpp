@@ -88,7 +88,7 @@ bool SetBoard(const char* text, bool loadBook, bool reportBookError) {
         // front end; any other position simply has no book moves.
         if (pos.hashKey != StartPositionKey()) {
             LogLine("-M: no book for a position other than the start position");
-        } else if (!BookLoad("Pelmot.book")) {
+        } else if (!BookLoad(BOOK_FILE_NAME)) {
             if (reportBookError) {
                 std::printf("tellusererror BOOK ERROR!\n");
                 std::fflush(stdout);

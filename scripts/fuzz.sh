@@ -19,7 +19,7 @@ cd "$root"
 seconds=${1:?usage: scripts/fuzz.sh SECONDS [TARGET...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(commandloop setboard movetext pgn gamefile book)
+[ ${#targets[@]} -gt 0 ] || targets=(commandloop uci setboard movetext pgn gamefile book)
 
 # Seed folders of each target, besides fuzz/seeds/TARGET.
 declare -A extraSeeds=([pgn]=tests/data/pgn)
@@ -46,14 +46,14 @@ export ASAN_OPTIONS=abort_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
 # One target in its own folder: the log (the engine's own goes nowhere),
-# the scratch folder it works in and, for the command loop, the files each
-# session starts with.
+# the scratch folder it works in and, for the two command loops, the files
+# each session starts with.
 run() {
     local target=$1 dir=$build/run/$1
     rm -rf "$dir"
     mkdir -p "$dir" "$build/corpus/$target" "$build/findings"
     ln -s /dev/null "$dir/Pelmot.log"
-    if [ "$target" = commandloop ]; then
+    if [ "$target" = commandloop ] || [ "$target" = uci ]; then
         cp fuzz/seeds/book/three_lines "$dir/Pelmot.book"
         cp fuzz/seeds/pgn/san.pgn "$dir/games.pgn"
         cp fuzz/seeds/gamefile/two_games "$dir/games.game"

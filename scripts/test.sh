@@ -13,6 +13,7 @@ command -v python3 >/dev/null || need+=(python3)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 command -v xvfb-run >/dev/null || need+=(xvfb)
 [ -x /usr/games/xboard ] || need+=(xboard)
+[ -x /usr/games/polyglot ] || need+=(polyglot)
 # The opponents of the end-to-end games: the next one plays when one fails.
 for opponent in fairymax hoichess sjeng phalanx; do
   [ -x /usr/games/$opponent ] || need+=($opponent)

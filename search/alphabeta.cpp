@@ -14,7 +14,7 @@
 
 using namespace search;
 
-uint32_t nodeCount = 0;
+uint64_t nodeCount = 0;
 int32_t checkCount[2] = {0, 0};
 
 namespace {

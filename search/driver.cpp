@@ -1,9 +1,8 @@
-// Iterative deepening with aspiration windows, the root search, the thinking
-// line and the search log.
+// Iterative deepening with aspiration windows, the root search, the reports
+// to the front end and the search log.
 #include "search/search.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <utility>
 
 #include "board/fen.h"
@@ -21,6 +20,8 @@ using namespace search;
 
 std::atomic<uint8_t> stopSearch{0};
 int maxDepth = 127;
+uint64_t nodeLimit = NO_NODE_LIMIT;
+SearchReporter searchReporter = nullptr;
 int iterationDepth = 0;
 std::atomic<int> rootFailState{0};
 
@@ -35,10 +36,15 @@ bool IsMateScore(int score) {
 
 bool IsPondering() { return engineState.load(std::memory_order_relaxed) == EngineState::Pondering; }
 
-void PrintThinkingLine(int score) {
-    std::printf("    %d     %.2f     %d     %u  %s\n", iterationDepth,
-                static_cast<double>(static_cast<float>(score) * 0.01f), 0, nodeCount, pvText);
-    std::fflush(stdout);
+// pvText must hold the principal variation of the report.
+void Report(ReportKind kind, int score, bool early = false) {
+    if (searchReporter) searchReporter({kind, iterationDepth, score, nodeCount, pvText, early});
+}
+
+void ReportWithPv(ReportKind kind, int score) {
+    if (!searchReporter) return;
+    BuildPvText(pvText, iterationDepth);
+    Report(kind, score);
 }
 
 }  // namespace
@@ -199,6 +205,8 @@ Move IterativeSearch() {
             failed = true;
         }
         if (failed) {
+            if (!StopRequested())
+                ReportWithPv(rootFailState.load() < 0 ? ReportKind::FAIL_LOW : ReportKind::FAIL_HIGH, score);
             score = SearchRoot(alpha, beta);
             if (score <= alpha || score >= beta) {
                 alpha = -ROOT_WINDOW;
@@ -214,13 +222,17 @@ Move IterativeSearch() {
             break;
         }
         const bool mate = IsMateScore(score);
-        if (iterationDepth > 6 || mate) {
-            const bool pondering = IsPondering();
-            if (pondering) LogLine("-PONDER:");
+        // The log and xboard show iterations from 7 on and mates; a protocol
+        // may show every iteration.
+        const bool early = iterationDepth <= 6 && !mate;
+        if (!early) {
+            if (IsPondering()) LogLine("-PONDER:");
             BuildPvText(pvText, iterationDepth);
             LogLine("-E: %d:\t%d\t%s", iterationDepth, score, pvText);
-            if (!pondering) PrintThinkingLine(score);
+        } else if (searchReporter) {
+            BuildPvText(pvText, iterationDepth);
         }
+        Report(ReportKind::ITERATION, score, early);
         result = moveStack[0];
         if (mate) {
             LogLine("--- MATE: %d", score);
@@ -242,10 +254,7 @@ Move IterativeSearch() {
         LogLine("**************************************************** WARNING "
                 "*****************************************************************");
     }
-    if (!IsPondering()) {
-        BuildPvText(pvText, iterationDepth);
-        PrintThinkingLine(result.score);
-    }
+    ReportWithPv(ReportKind::FINAL, result.score);
     moveStack[0] = result;
     return result.move;
 }

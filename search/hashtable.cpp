@@ -2,31 +2,52 @@
 // move needs no key change; the book lives here too as entries of stamp 0.
 #include "search/hashtable.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "board/hugepages.h"
 #include "board/position.h"
 
-alignas(HUGE_PAGE_SIZE) HashBucket hashTable[HASH_BUCKETS];
+namespace {
+
+HashBucket* AllocateTable(uint64_t buckets) {
+    return static_cast<HashBucket*>(AllocateHugePages(buckets * sizeof(HashBucket)));
+}
+
+HashBucket* DefaultTable() {
+    HashBucket* table = AllocateTable(DEFAULT_HASH_BUCKETS);
+    if (!table) {
+        std::fputs("no memory for the transposition table\n", stderr);
+        std::abort();
+    }
+    return table;
+}
+
+constexpr int Log2(uint64_t powerOfTwo) { return __builtin_ctzll(powerOfTwo); }
+
+}  // namespace
+
+HashBucket* hashTable = DefaultTable();
+int hashHalfShift = Log2(DEFAULT_HASH_BUCKETS) - 1;
+uint32_t hashIndexMask = (1u << hashHalfShift) - 1;
 uint16_t hashStamp = 1;
 
 namespace {
 
-// Runs at static initialisation, before the first clear touches the table.
-const bool hugePagesAdvised = (AdviseHugePages(hashTable, sizeof hashTable), true);
-
+// The key bits kept in word 0. A table of at least 2^17 buckets implies the
+// low bits by the bucket index; in a smaller one the bits between the index
+// and word 0 go uncompared.
 constexpr uint32_t KEY_BITS_IN_WORD0 = 0xFFFF0000u;
-// Bits 0..18 of the low key half are implied by the bucket index.
-constexpr uint32_t KEY_BITS_COMPARED = 0xFFF80000u;
 constexpr int DEPTH_LIMIT = static_cast<int>(DEPTH_BITS);
 
 HashBucket& CurrentBucket() {
     const uint32_t low = static_cast<uint32_t>(pos.hashKey);
-    return hashTable[(low & HASH_INDEX_MASK) + (static_cast<uint32_t>(pos.sideToMove) << HASH_HALF_SHIFT)];
+    return hashTable[(low & hashIndexMask) + (static_cast<uint32_t>(pos.sideToMove) << hashHalfShift)];
 }
 
 bool Matches(const HashEntry& e, uint32_t low, uint32_t high) {
-    return ((e.word0 ^ low) & KEY_BITS_COMPARED) == 0 && e.word1 == high;
+    return ((e.word0 ^ low) & KEY_BITS_IN_WORD0) == 0 && e.word1 == high;
 }
 
 // Positive when the new entry should displace the slot: deeper, or the slot
@@ -42,7 +63,31 @@ bool Replaces(const HashEntry& e, int depth, uint32_t bound) {
 
 }  // namespace
 
-void ClearHashTable() { std::memset(hashTable, 0, sizeof hashTable); }
+uint64_t HashBucketCount() { return uint64_t{2} << hashHalfShift; }
+
+uint64_t HashBucketsFor(uint32_t megabytes) {
+    const uint64_t fits = (uint64_t{megabytes} << 20) / sizeof(HashBucket);
+    // Two halves of at least one bucket.
+    if (fits < 2) return 2;
+    return uint64_t{1} << (63 - __builtin_clzll(fits));
+}
+
+bool ResizeHashTable(uint32_t megabytes) {
+    const uint64_t buckets = HashBucketsFor(megabytes);
+    if (buckets == HashBucketCount()) {
+        ClearHashTable();
+        return true;
+    }
+    HashBucket* const table = AllocateTable(buckets);
+    if (!table) return false;
+    FreeHugePages(hashTable, HashBucketCount() * sizeof(HashBucket));
+    hashTable = table;
+    hashHalfShift = Log2(buckets) - 1;
+    hashIndexMask = (1u << hashHalfShift) - 1;
+    return true;
+}
+
+void ClearHashTable() { std::memset(hashTable, 0, HashBucketCount() * sizeof(HashBucket)); }
 
 HashEntry* ProbeHash() {
     const uint32_t low = static_cast<uint32_t>(pos.hashKey);

@@ -1,5 +1,6 @@
-// The transposition table: 2^20 buckets of three 12-byte entries, split by
-// side to move. It also carries the opening book (entries with stamp 0).
+// The transposition table: a power of two of buckets of three 12-byte
+// entries (2^20 unless resized), split by side to move. It also carries the
+// opening book (entries with stamp 0).
 #pragma once
 
 #include <cstdint>
@@ -28,14 +29,27 @@ constexpr uint32_t STAMP_MASK = 0x1FF;
 constexpr uint32_t STAMP_BITS = STAMP_MASK << STAMP_SHIFT;
 constexpr int SCORE_SHIFT = 18;  // the score is stored plus INFINITE_SCORE
 
-// Two halves, one per side to move, indexed by the low bits of the key.
-constexpr int HASH_BUCKETS = 1 << 20;
-constexpr int HASH_HALF_SHIFT = 19;
-constexpr uint32_t HASH_INDEX_MASK = (1u << HASH_HALF_SHIFT) - 1;
-static_assert(HASH_BUCKETS == 2 << HASH_HALF_SHIFT);
+// Two halves, one per side to move, indexed by the low bits of the key:
+// bucket (low key & hashIndexMask) + (side << hashHalfShift).
+constexpr uint64_t DEFAULT_HASH_BUCKETS = uint64_t{1} << 20;
+// The table's size in megabytes: the default is exactly 2^20 buckets.
+constexpr uint32_t DEFAULT_HASH_MB = 36;
+constexpr uint32_t MIN_HASH_MB = 1;
+constexpr uint32_t MAX_HASH_MB = 32768;
+static_assert(DEFAULT_HASH_BUCKETS * sizeof(HashBucket) == uint64_t{DEFAULT_HASH_MB} << 20);
 
-extern HashBucket hashTable[HASH_BUCKETS];
+extern HashBucket* hashTable;
+extern uint32_t hashIndexMask;
+extern int hashHalfShift;
 extern uint16_t hashStamp;
+
+uint64_t HashBucketCount();
+// The largest power of two of buckets that fits in megabytes MB.
+uint64_t HashBucketsFor(uint32_t megabytes);
+// Gives the table HashBucketsFor(megabytes) buckets, all empty. False,
+// keeping the table and its entries as they were, when the memory cannot
+// be had. Only while no search runs.
+bool ResizeHashTable(uint32_t megabytes);
 
 inline Move EntryMove(const HashEntry* e) { return static_cast<Move>(e->word0 & 0xFFFF); }
 inline int EntryDepth(const HashEntry* e) { return e->word2 & DEPTH_BITS; }
@@ -54,7 +68,7 @@ HashEntry* ProbeHash();
 inline void PrefetchHash(uint64_t key, int side) {
     const uint32_t low = static_cast<uint32_t>(key);
     const char* const bucket = reinterpret_cast<const char*>(
-        &hashTable[(low & HASH_INDEX_MASK) + (static_cast<uint32_t>(side) << HASH_HALF_SHIFT)]);
+        &hashTable[(low & hashIndexMask) + (static_cast<uint32_t>(side) << hashHalfShift)]);
     // A 36-byte bucket may straddle two cache lines.
     __builtin_prefetch(bucket);
     __builtin_prefetch(bucket + sizeof(HashBucket) - 1);

@@ -20,6 +20,7 @@
 #include "shell/engine.h"
 #include "shell/report.h"
 #include "shell/timecontrol.h"
+#include "shell/uci.h"
 
 namespace {
 
@@ -270,9 +271,7 @@ void CommandSetboard() {
 
 void CommandQuit() {
     StopAndRestoreBoard();
-    SetEngineState(Quitting);
-    StartEngine(128);
-    JoinEngineThread();
+    EndEngineThread();
 }
 
 // "white" and "black". Front ends send the side already to move before
@@ -395,7 +394,7 @@ bool Dispatch(const char* token) {
 
 }  // namespace
 
-bool StartUp() {
+Protocol StartUp() {
     lastMoveFromBook = 0;
     SetEngineState(Waiting);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
@@ -405,28 +404,30 @@ bool StartUp() {
     char token[TOKEN_SIZE] = {};
     ReadWord(token, sizeof token);
     LogLine("::cmd:: %s", token);
+    if (std::strcmp(token, "uci") == 0) return Protocol::UCI;
     if (std::strncmp(token, "xboard", 6) != 0) std::printf("Engine works only with xboard protocol ver. 2\n");
     std::printf("\n");
     static const char* const FEATURES[][2] = {{"done", "0"}, {"setboard", "1"}};
     for (const auto& feature : FEATURES) std::printf("feature %s=%s\n", feature[0], feature[1]);
 
-    currentPly = plyRecords;
-    LaunchEngineThread();
-    InitTables();
-    ClearHashTable();
+    searchReporter = XboardThinkingLine;
+    StartEngineAndTables();
     // The board is ready for moves or "go" at once, as after "new": some
     // front ends never send "new". A missing book is reported when a game
     // is started with "new", not in the handshake.
     SetUpPosition(START_FEN, false);
     ResetOwnClock();
     std::printf("feature done=1\n");
-    return true;
+    return Protocol::XBOARD;
 }
 
 void CommandLoop() {
     ponderEnabled = 1;
     SetEngineState(Idle);
-    StartUp();
+    if (StartUp() == Protocol::UCI) {
+        UciLoop();
+        return;
+    }
     char token[TOKEN_SIZE] = {};
     for (;;) {
         Read read = NextToken(token);

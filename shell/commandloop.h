@@ -4,5 +4,8 @@
 
 // Runs until "quit" or the end of the input.
 void CommandLoop();
-// The handshake, the engine thread and the tables; always succeeds.
-bool StartUp();
+// Reads the front end's first word. For "uci" it returns UCI and leaves the
+// rest to the UCI loop; otherwise the xboard handshake, the engine thread
+// and the tables.
+enum class Protocol { XBOARD, UCI };
+Protocol StartUp();

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 #include "board/log.h"
+#include "board/tables.h"
+#include "search/hashtable.h"
 #include "search/search.h"
 #include "shell/timecontrol.h"
 
@@ -12,6 +14,7 @@ Move ponderMove = MOVE_NONE;
 PlyRecord ponderRecord;
 uint8_t lastMoveFromBook = 0;
 uint32_t searchStartTime = 0;
+void (*searchEnded)() = nullptr;
 
 Event startSignal(Event::AUTO_RESET);
 Event stoppedSignal(Event::MANUAL_RESET);
@@ -35,6 +38,7 @@ void EngineThread() {
     for (;;) {
         LogLine("-------------- STOPPED%u", ProcessClock());
         stoppedSignal.Set();
+        if (searchEnded) searchEnded();
         startSignal.Wait();
         stoppedSignal.Reset();
         int state = engineState.load();
@@ -53,8 +57,21 @@ void EngineThread() {
 
 void LaunchEngineThread() { engineThread = std::thread(EngineThread); }
 
+void StartEngineAndTables() {
+    currentPly = plyRecords;
+    LaunchEngineThread();
+    InitTables();
+    ClearHashTable();
+}
+
 void JoinEngineThread() {
     if (engineThread.joinable()) engineThread.join();
+}
+
+void EndEngineThread() {
+    SetEngineState(Quitting);
+    StartEngine(128);
+    JoinEngineThread();
 }
 
 void StartEngine(uint8_t depth) {
@@ -78,18 +95,20 @@ void StopEngine() {
     LogLine("-M: exited StopEngine");
 }
 
-void StopEngineConditional(uint32_t moveStart) {
-    LogLine("-M: entered StopEngineConditional");
-    SetEngineState(Idle);
+uint64_t ExtraTimeForFailLow(uint32_t moveStart) {
     // A root move that failed low is still being resolved: let it finish
     // rather than play a move the search has just found to be bad, as long
     // as the clock allows.
-    if (rootFailState.load() < 0) {
-        uint64_t extra = CappedWait(FailLowExtraTime(timeBudget), moveTimeLimit, ProcessClock() - moveStart);
-        if (extra > 0) {
-            LogLine("-M: FL - Extra time");
-            stoppedSignal.WaitFor(extra);
-        }
+    if (rootFailState.load() >= 0) return 0;
+    return CappedWait(FailLowExtraTime(timeBudget), moveTimeLimit, ProcessClock() - moveStart);
+}
+
+void StopEngineConditional(uint32_t moveStart) {
+    LogLine("-M: entered StopEngineConditional");
+    SetEngineState(Idle);
+    if (const uint64_t extra = ExtraTimeForFailLow(moveStart); extra > 0) {
+        LogLine("-M: FL - Extra time");
+        stoppedSignal.WaitFor(extra);
     }
     stopSearch = 1;
     searchStartTime = 0;

@@ -31,12 +31,24 @@ extern Event startedSignal;
 uint32_t ProcessClock();
 
 void EngineThread();
+// At start-up: the engine thread, the attack tables and an empty
+// transposition table.
+void StartEngineAndTables();
 // Starts the engine thread (once, at start-up) and waits for its end at "quit".
 void LaunchEngineThread();
 void JoinEngineThread();
+// Ends the engine thread, which must be stopped, and waits for its end.
+void EndEngineThread();
+// Called on the engine thread each time it has set stoppedSignal (a search
+// has returned, or the thread has just started): a protocol that reads its
+// input while the engine searches is woken by it. None in xboard mode.
+extern void (*searchEnded)();
 
 void StartEngine(uint8_t depth);
 void StopEngine();
+// The extra time a root move that is failing low gets once the budget is
+// spent, within the clock's limit; moveStart as below.
+uint64_t ExtraTimeForFailLow(uint32_t moveStart);
 // The stop when the time for a move is up; moveStart is the process clock
 // when the move was handed over, from which the time limit counts.
 void StopEngineConditional(uint32_t moveStart);

@@ -26,12 +26,8 @@ void Event::Wait() {
 }
 
 bool Event::WaitFor(uint64_t timeoutMs) {
-#ifdef PELMOT_FUZZ
-    // A fuzzing run plays many sessions a second: every timed wait
-    // (a search's time budget and its extra time) is cut short.
-    constexpr uint64_t FUZZ_LONGEST_WAIT_MS = 2;
-    if (timeoutMs > FUZZ_LONGEST_WAIT_MS) timeoutMs = FUZZ_LONGEST_WAIT_MS;
-#endif
+    // A search's time budget and its extra time.
+    timeoutMs = ShortenedForFuzzing(timeoutMs);
     std::unique_lock<std::mutex> lock(mutex);
     if (!changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return signalled; }))
         return false;

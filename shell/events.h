@@ -7,6 +7,16 @@
 #include <cstdint>
 #include <mutex>
 
+// A fuzzing run plays many sessions a second: every timed wait is cut short.
+inline uint64_t ShortenedForFuzzing(uint64_t ms) {
+#ifdef PELMOT_FUZZ
+    constexpr uint64_t FUZZ_LONGEST_WAIT_MS = 2;
+    return ms < FUZZ_LONGEST_WAIT_MS ? ms : FUZZ_LONGEST_WAIT_MS;
+#else
+    return ms;
+#endif
+}
+
 class Event {
 public:
     enum Mode { MANUAL_RESET, AUTO_RESET };

@@ -76,13 +76,19 @@ const char* ResultAfterMove(int score) {
 
 namespace {
 
+// The table's move for the current position when it is a legal move: a
+// colliding entry may hold a move of another position.
+Move TableReply() {
+    const HashEntry* entry = ProbeHash();
+    const Move reply = entry ? EntryMove(entry) : MOVE_NONE;
+    return reply == MOVE_NONE || IsSpecialMove(reply) || !IsLegalMove(reply) ? MOVE_NONE : reply;
+}
+
 // The expected reply from the table, made on the board and searched while
 // the opponent thinks.
 void StartPondering() {
-    const HashEntry* entry = ProbeHash();
-    Move reply = entry ? EntryMove(entry) : MOVE_NONE;
-    // A colliding entry may hold a move of another position.
-    if (reply == MOVE_NONE || IsSpecialMove(reply) || !IsLegalMove(reply)) {
+    const Move reply = TableReply();
+    if (reply == MOVE_NONE) {
         LogLine("- NO ponder move");
         return;
     }
@@ -120,28 +126,34 @@ bool ApplyGameMove(Move move) {
     return true;
 }
 
-bool PlayBookMove() {
+Move ChooseBookMove() {
     const HashEntry* entry = ProbeHash();
     if (entry && EntryStamp(entry) == 0) {
         Move move = EntryMove(entry);
         // The table may hold a colliding entry of another position.
         if (move != MOVE_NONE && !IsSpecialMove(move) && IsLegalMove(move)) {
-            ApplyGameMove(move);
-            char text[8];
-            MoveToText(text, move);
-            std::printf("move %s\n", text);
-            LogLine("-M: move(book): %s", text);
-            OwnClockMoved(0);
             lastMoveFromBook = 1;
-            SetEngineState(Waiting);
-            return true;
+            return move;
         }
     }
     if (lastMoveFromBook) {
         lastMoveFromBook = 0;
         timeBudget = FirstMoveOutOfBookBudget(timeBudget, movesPerSession);
     }
-    return false;
+    return MOVE_NONE;
+}
+
+bool PlayBookMove() {
+    const Move move = ChooseBookMove();
+    if (move == MOVE_NONE) return false;
+    ApplyGameMove(move);
+    char text[8];
+    MoveToText(text, move);
+    std::printf("move %s\n", text);
+    LogLine("-M: move(book): %s", text);
+    OwnClockMoved(0);
+    SetEngineState(Waiting);
+    return true;
 }
 
 const char* ResultBeforeMove(Move result, int sideToMove) {
@@ -157,8 +169,34 @@ const char* ResultBeforeMove(Move result, int sideToMove) {
 
 Move PlayableMove(Move result) {
     if (IsLegalMove(result)) return result;
+    char text[8];
+    MoveToText(text, result);
+    LogLine("-M: search returned no legal move (%04x %s); playing the first legal move", static_cast<unsigned>(result),
+            text);
     Move legal[256];
     return GenerateLegalMoves(legal) > 0 ? legal[0] : MOVE_NONE;
+}
+
+Move ExpectedReplyAfter(Move move) {
+    if (move == MOVE_NONE) return MOVE_NONE;
+    TrimHistoryForGameMove();
+    PlyRecord record;
+    SaveSnapshot(&record);
+    currentPly = &record;
+    MakeMove(move, &record);
+    const Move reply = TableReply();
+    UnmakeMove(move, &record);
+    currentPly = plyRecords;
+    return reply;
+}
+
+void XboardThinkingLine(const SearchReport& report) {
+    const bool shown = report.kind == ReportKind::FINAL || (report.kind == ReportKind::ITERATION && !report.early);
+    if (!shown || engineState.load(std::memory_order_relaxed) == Pondering) return;
+    std::printf("    %d     %.2f     %d     %llu  %s\n", report.depth,
+                static_cast<double>(static_cast<float>(report.score) * 0.01f), 0,
+                static_cast<unsigned long long>(report.nodes), report.pv);
+    std::fflush(stdout);
 }
 
 void ReportEngineMove(uint32_t moveStart) {
@@ -188,12 +226,6 @@ void ReportEngineMove(uint32_t moveStart) {
     bool moved = false;
     if (!resultLine) {
         Move move = PlayableMove(result);
-        if (move != result) {
-            char text[8];
-            MoveToText(text, result);
-            LogLine("-M: search returned no legal move (%04x %s); playing the first legal move",
-                    static_cast<unsigned>(result), text);
-        }
         if (move != MOVE_NONE) {
             ApplyGameMove(move);
             char text[8];

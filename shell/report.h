@@ -5,12 +5,17 @@
 
 #include <cstdint>
 #include "board/types.h"
+#include "search/search.h"
 
 // Plays move on the game: the position after it is the next search's root.
 // Returns false, doing nothing, for move 0.
 bool ApplyGameMove(Move move);
 // Plays and prints the book move of the current position, if any.
 bool PlayBookMove();
+// The book move of the current position, or 0. Remembers whether the
+// engine's move comes from the book: the first move out of it gets a larger
+// budget.
+Move ChooseBookMove();
 // Searches for the engine's move within the budget, prints it or a result
 // claim, and starts pondering on the expected reply. moveStart is the
 // process clock when the front end handed over the move (or "go"): the
@@ -45,6 +50,13 @@ const char* ResultAfterMove(int score);
 // or nullptr when the move is not a game end found before moving.
 const char* ResultBeforeMove(Move result, int sideToMove);
 // The move to play for a search result: the result itself when it is a
-// legal move, otherwise the first legal move (0 when there is none), so
-// that a faulty result never stalls the game.
+// legal move, otherwise (noted in the log) the first legal move, 0 when
+// there is none, so that a faulty result never stalls the game.
 Move PlayableMove(Move result);
+// The reply the table expects after move, the engine's choice in the
+// current position: the one to ponder on. 0 when there is none.
+Move ExpectedReplyAfter(Move move);
+
+// xboard's thinking line: iterations from 7 on, mates and the end of the
+// search, never while pondering.
+void XboardThinkingLine(const SearchReport& report);

@@ -6,13 +6,11 @@
 //                                           best move is found at DEPTH
 //
 // Thinking lines are hidden unless -v is given.
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -23,6 +21,7 @@
 #include "board/tables.h"
 #include "gamefiles/setboard.h"
 #include "search/search.h"
+#include "shell/report.h"
 
 namespace {
 
@@ -50,26 +49,13 @@ constexpr BenchPosition BENCH[] = {
     {"r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq -", 8, "promotions and checks"},
 };
 
-// Runs the search with standard output hidden unless verbose.
+// Runs the search; the thinking lines are shown only when verbose.
 Move RunSearch(int depth, bool verbose) {
-    int saved = -1;
-    if (!verbose) {
-        std::fflush(stdout);
-        saved = dup(STDOUT_FILENO);
-        const int devNull = open("/dev/null", O_WRONLY);
-        dup2(devNull, STDOUT_FILENO);
-        close(devNull);
-    }
+    searchReporter = verbose ? XboardThinkingLine : nullptr;
     currentPly = plyRecords;
     stopSearch = 0;
     maxDepth = depth;
-    const Move move = IterativeSearch();
-    if (!verbose) {
-        std::fflush(stdout);
-        dup2(saved, STDOUT_FILENO);
-        close(saved);
-    }
-    return move;
+    return IterativeSearch();
 }
 
 int Bench(bool verbose) {
@@ -85,8 +71,8 @@ int Bench(bool verbose) {
         const Move move = RunSearch(position.depth, verbose);
         char text[16];
         MoveToText(text, move);
-        std::printf("%2d  depth %2d  %-7s %6d  %10u  %s\n", index, position.depth, text, moveStack[0].score,
-                    nodeCount, position.what);
+        std::printf("%2d  depth %2d  %-7s %6d  %10llu  %s\n", index, position.depth, text, moveStack[0].score,
+                    static_cast<unsigned long long>(nodeCount), position.what);
         std::fflush(stdout);
         totalNodes += nodeCount;
     }

@@ -168,7 +168,7 @@ TEST_F(HashTableTest, SidesToMoveUseSeparateHalves) {
     StoreHash(5, BOUND_EXACT, -11, MOVE_2);
     HashEntry* black = ProbeHash();
     ASSERT_NE(black, nullptr);
-    EXPECT_EQ(black - white, -(HASH_BUCKETS / 2) * 3);
+    EXPECT_EQ(black - white, -static_cast<int64_t>(DEFAULT_HASH_BUCKETS / 2) * 3);
     EXPECT_EQ(EntryScore(black), -11);
     Select(KEY_A, WHITE);
     EXPECT_EQ(EntryScore(ProbeHash()), 11);
@@ -191,6 +191,40 @@ TEST_F(HashTableTest, ProbeTakesTheFirstMatchingSlot) {
     Select(KEY_A, WHITE);
     EXPECT_EQ(ProbeHash(), &Bucket().slot[1]);
     EXPECT_EQ(EntryScore(ProbeHash()), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The size in megabytes gives the largest power of two of buckets that fits;
+// a resized table starts empty and keeps both halves apart.
+TEST_F(HashTableTest, ResizesToAPowerOfTwoOfBuckets) {
+    EXPECT_EQ(HashBucketsFor(DEFAULT_HASH_MB), DEFAULT_HASH_BUCKETS);
+    EXPECT_EQ(HashBucketsFor(DEFAULT_HASH_MB - 1), DEFAULT_HASH_BUCKETS / 2);
+    EXPECT_EQ(HashBucketsFor(MIN_HASH_MB), uint64_t{1} << 14);
+    EXPECT_EQ(HashBucketsFor(4096), uint64_t{1} << 26);
+    EXPECT_EQ(HashBucketsFor(MAX_HASH_MB), uint64_t{1} << 29);
+
+    Store(KEY_A, 5, BOUND_EXACT, 1, MOVE_1);
+    ASSERT_TRUE(ResizeHashTable(MIN_HASH_MB));
+    EXPECT_EQ(HashBucketCount(), uint64_t{1} << 14);
+    Select(KEY_A, WHITE);
+    EXPECT_EQ(ProbeHash(), nullptr);
+    StoreHash(5, BOUND_EXACT, 11, MOVE_1);
+    Select(KEY_A, BLACK);
+    EXPECT_EQ(ProbeHash(), nullptr);
+    StoreHash(5, BOUND_EXACT, -11, MOVE_2);
+    EXPECT_EQ(EntryScore(ProbeHash()), -11);
+    Select(KEY_A, WHITE);
+    EXPECT_EQ(EntryScore(ProbeHash()), 11);
+    Select(KEY_A ^ (1ull << 16), WHITE);
+    EXPECT_EQ(ProbeHash(), nullptr);
+
+    ASSERT_TRUE(ResizeHashTable(DEFAULT_HASH_MB));
+    EXPECT_EQ(HashBucketCount(), DEFAULT_HASH_BUCKETS);
+    Select(KEY_A, WHITE);
+    EXPECT_EQ(ProbeHash(), nullptr);
 }
 
 }  // namespace

@@ -13,10 +13,15 @@
 #include "board/tables.h"
 #include "gamefiles/setboard.h"
 #include "search/search.h"
+#include "shell/report.h"
 
 class SearchTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { InitTables(); }
+    static void SetUpTestSuite() {
+        InitTables();
+        // The thinking lines are xboard's.
+        searchReporter = XboardThinkingLine;
+    }
     void SetUp() override {
         engineState = Idle;
         stopSearch = 0;

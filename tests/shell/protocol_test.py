@@ -277,10 +277,10 @@ def case_handshake():
     finally:
         e.kill()
 
-    # Another first token: the complaint, then the same handshake.
+    # Another first token (but "uci"): the complaint, then the same handshake.
     e = Engine()
     try:
-        e.send("uci\n")
+        e.send("hello\n")
         e.expect("feature done=1\n", what="handshake")
         e.finish()
         check(e.stdout() == "Engine works only with xboard protocol ver. 2\n" + HANDSHAKE,
@@ -882,16 +882,17 @@ CASES = {
 }
 
 
-def main():
+def run(cases, argv):
+    """Runs the case argv[3] of cases with ENGINE argv[1] and BOOK argv[2]."""
     global ENGINE, BOOK, SCALE
-    if len(sys.argv) != 4 or sys.argv[3] not in CASES:
-        print("usage: protocol_test.py ENGINE BOOK CASE  (CASE: %s)" % ", ".join(CASES))
+    if len(argv) != 4 or argv[3] not in cases:
+        print("usage: %s ENGINE BOOK CASE  (CASE: %s)" % (os.path.basename(argv[0]), ", ".join(cases)))
         return 2
-    ENGINE, BOOK = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    ENGINE, BOOK = os.path.abspath(argv[1]), os.path.abspath(argv[2])
     if sanitized_binary(ENGINE):
         SCALE = 10.0
     try:
-        CASES[sys.argv[3]]()
+        cases[argv[3]]()
     except Failure as failure:
         print("FAIL:", failure)
         # The session that failed is the last one started.
@@ -910,4 +911,4 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run(CASES, sys.argv))

@@ -3,7 +3,9 @@
 # and xboard testing every move and calling flags: two games at 40 moves in
 # 30 seconds, then two at 10 seconds plus 1 second a move, where the clock
 # runs low. With "short", only two games at 40 moves in 10 seconds (for slow
-# sanitizer builds).
+# sanitizer builds). With "uci", two games at 5 seconds plus 0.1 a move with
+# Pelmot in UCI mode through polyglot, which must also bring Pelmot's
+# thinking (scores and principal variations) to xboard.
 #
 # Fails on a fault of Pelmot's: an illegal move either way, a crash, a hang,
 # a loss on time, a false claim or a game without a result. A fault of the
@@ -12,7 +14,7 @@
 # the list; without a single clean match against a living opponent the test
 # fails too.
 #
-#   xboard_match.sh ENGINE BOOK SCRATCH_DIR [short]
+#   xboard_match.sh ENGINE BOOK SCRATCH_DIR [short|uci]
 #
 # PELMOT_OPPONENTS, a list of engine commands, replaces the opponents.
 set -u
@@ -51,7 +53,13 @@ match() {
         status=$?
         cat "$out.faults"
         case $status in
-        0) return ;;
+        0)
+            [ "$length" != uci ] || grep -Eq "^thinking output from $name: [1-9][0-9]* lines" "$out.summary" || {
+                faults+=("$label against $opponent: no thinking output from $name reached xboard")
+                failed=$out
+            }
+            return
+            ;;
         2) echo "$label: a fault of $opponent's, not Pelmot's: playing the match again against another engine" ;;
         3) echo "$label: no finished game against $opponent: playing the match again against another engine" ;;
         *)
@@ -65,7 +73,10 @@ match() {
     failed=$out
 }
 
-if [ "$length" = short ]; then
+if [ "$length" = uci ]; then
+    # Each side has at most 5 s + 120 x 0.1 s: both games end within 2 x 2 x 17 s = 68 s.
+    match "UCI through polyglot, 0:05 + 0.1 s" "$dir/uci" -u -t 0:05 -i 0.1 -w 240
+elif [ "$length" = short ]; then
     # Each side has 10 s per 40 moves: both games end within 2 x 3 x 2 x 10 s = 120 s.
     match "40 moves in 0:10" "$dir/short" -m 40 -t 0:10 -w 240
 else
