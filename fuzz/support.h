@@ -26,6 +26,7 @@
 #include "gamefiles/gamefile.h"
 #include "gamefiles/setboard.h"
 #include "movegen/legality.h"
+#include "search/hashtable.h"
 #include "shell/commandloop.h"
 #include "shell/engine.h"
 #include "shell/report.h"
@@ -102,10 +103,9 @@ inline void FreshProcessState() {
     currentPly = plyRecords;
     ponderMove = MOVE_NONE;
     lastMoveFromBook = 0;
-    movesPerSession = 40;
-    timeIncrement = 0;
-    timeBudget = 0;
-    moveTimeLimit = NO_TIME_LIMIT;
+    ResetTimeControl();
+    // A new process's table comes empty.
+    ClearHashTable();
 }
 
 // One session of the command loop on input from a fresh process's state;

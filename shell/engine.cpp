@@ -4,7 +4,6 @@
 #include <thread>
 #include "board/log.h"
 #include "board/tables.h"
-#include "search/hashtable.h"
 #include "search/search.h"
 #include "shell/timecontrol.h"
 
@@ -61,7 +60,8 @@ void StartEngineAndTables() {
     currentPly = plyRecords;
     LaunchEngineThread();
     InitTables();
-    ClearHashTable();
+    // The transposition table is empty: it comes as fresh zeroed pages, and
+    // every set-up clears it again.
 }
 
 void JoinEngineThread() {

@@ -31,8 +31,7 @@ extern Event startedSignal;
 uint32_t ProcessClock();
 
 void EngineThread();
-// At start-up: the engine thread, the attack tables and an empty
-// transposition table.
+// At start-up: the engine thread and the attack tables.
 void StartEngineAndTables();
 // Starts the engine thread (once, at start-up) and waits for its end at "quit".
 void LaunchEngineThread();

@@ -80,6 +80,14 @@ void OwnClockMoved(uint32_t usedMs) {
 
 void StopOwnClock() { ownClock.running = false; }
 
+void ResetTimeControl() {
+    movesPerSession = 40;
+    timeIncrement = 0;
+    timeBudget = 0;
+    moveTimeLimit = NO_TIME_LIMIT;
+    ownClock = OwnClock{};
+}
+
 uint32_t ClockBudget(long long centiseconds, uint32_t incrementMs, uint32_t moves) {
     if (centiseconds < 0) return incrementMs + FLAG_FALL_BUDGET;
     // One second is held back so that the transmission delays of the

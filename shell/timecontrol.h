@@ -31,6 +31,8 @@ void ResetOwnClock();
 void OwnClockMoved(uint32_t usedMs);
 // A budget set by other means (the test position) ends the engine's own clock.
 void StopOwnClock();
+// Every value above as at the start of the process.
+void ResetTimeControl();
 
 // The arithmetic behind the globals, as functions of their inputs.
 
