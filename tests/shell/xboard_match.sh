@@ -9,10 +9,10 @@
 #
 # Fails on a fault of Pelmot's: an illegal move either way, a crash, a hang,
 # a loss on time, a false claim or a game without a result. A fault of the
-# opponent (it dies, forfeits, hangs or loses on time) is reported as the
-# opponent's, and the match is played again against the next opponent of
-# the list; without a single clean match against a living opponent the test
-# fails too.
+# opponent (it dies, forfeits or hangs) is reported as the opponent's, and
+# the match is played again against the next opponent of the list; without a
+# single clean match against a living opponent the test fails too. The
+# opponent's losses on time are reported and end nothing.
 #
 #   xboard_match.sh ENGINE BOOK SCRATCH_DIR [short|uci]
 #
