@@ -48,6 +48,11 @@ public:
         Put(text);
         Put('\n');
     }
+    // A move's text and the blank after it.
+    void Word(const char* text, size_t length) {
+        Put(text, length);
+        Put(' ');
+    }
     void Flush() {
         if (size_ == 0) return;
         text_[size_] = '\0';
@@ -633,13 +638,11 @@ uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream, SkipReason& why) {
         if (move == MOVE_NONE) {
             // An en-passant mark written apart from its capture.
             if (plyNo > 1 && IsEnPassantMark(game.sanText)) {
-                echo.Put(game.sanText, static_cast<size_t>(length));
-                echo.Put(' ');
+                echo.Word(game.sanText, static_cast<size_t>(length));
                 continue;
             }
             if (tooLong) {
-                echo.Put(game.sanText, static_cast<size_t>(length));
-                echo.Put(' ');
+                echo.Word(game.sanText, static_cast<size_t>(length));
                 return skip("more plies than a record holds", 0, "", " {TOO LONG}");
             }
             if (IsNullMoveText(game.sanText)) {
@@ -649,8 +652,7 @@ uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream, SkipReason& why) {
             echo.Line((std::string(game.sanText) + "ERROR").c_str());
             return skip("move not recognised", plyNo, game.sanText, "");
         }
-        echo.Put(game.sanText, static_cast<size_t>(length));
-        echo.Put(' ');
+        echo.Word(game.sanText, static_cast<size_t>(length));
         const Colour side = pos.sideToMove;
         ComputeCheckInfo(&record.check);
         if (!IsGeneratedMove(move, record.check)) {

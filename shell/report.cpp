@@ -76,13 +76,15 @@ const char* ResultAfterMove(int score) {
 
 namespace {
 
-// The table's move for the current position when it is a legal move: a
+// The entry's move when it is a legal move in the current position: a
 // colliding entry may hold a move of another position.
-Move TableReply() {
-    const HashEntry* entry = ProbeHash();
-    const Move reply = entry ? EntryMove(entry) : MOVE_NONE;
-    return reply == MOVE_NONE || IsSpecialMove(reply) || !IsLegalMove(reply) ? MOVE_NONE : reply;
+Move LegalEntryMove(const HashEntry* entry) {
+    const Move move = entry ? EntryMove(entry) : MOVE_NONE;
+    return move == MOVE_NONE || IsSpecialMove(move) || !IsLegalMove(move) ? MOVE_NONE : move;
 }
+
+// The table's move for the current position: the reply expected.
+Move TableReply() { return LegalEntryMove(ProbeHash()); }
 
 // The expected reply from the table, made on the board and searched while
 // the opponent thinks.
@@ -129,9 +131,7 @@ bool ApplyGameMove(Move move) {
 Move ChooseBookMove() {
     const HashEntry* entry = ProbeHash();
     if (entry && EntryStamp(entry) == 0) {
-        Move move = EntryMove(entry);
-        // The table may hold a colliding entry of another position.
-        if (move != MOVE_NONE && !IsSpecialMove(move) && IsLegalMove(move)) {
+        if (const Move move = LegalEntryMove(entry); move != MOVE_NONE) {
             lastMoveFromBook = 1;
             return move;
         }

@@ -2,7 +2,15 @@
 
 #include <algorithm>
 
-uint32_t movesPerSession = 40;
+namespace {
+
+// The moves of a session when the front end names none (or an unusable count).
+constexpr uint32_t DEFAULT_SESSION_MOVES = 40;
+constexpr long long MAX_SESSION_MOVES = 100000;
+
+}  // namespace
+
+uint32_t movesPerSession = DEFAULT_SESSION_MOVES;
 uint32_t timeIncrement = 0;
 uint32_t timeBudget = 0;
 uint32_t moveTimeLimit = NO_TIME_LIMIT;
@@ -38,27 +46,29 @@ struct OwnClock {
 };
 OwnClock ownClock;
 
-void BudgetFromOwnClock() {
-    const long long centiseconds = ownClock.leftMs / 10;
+bool IsSessionMoves(long long moves) { return moves > 0 && moves < MAX_SESSION_MOVES; }
+
+void BudgetFromClock(long long centiseconds) {
     timeBudget = ClockBudget(centiseconds, timeIncrement, movesPerSession);
     moveTimeLimit = ClockLimit(centiseconds);
 }
 
+void BudgetFromOwnClock() { BudgetFromClock(ownClock.leftMs / 10); }
+
 }  // namespace
 
 void SetLevel(long long moves, long long baseMs, long long incrementMs) {
-    movesPerSession = moves > 0 && moves < 100000 ? static_cast<uint32_t>(moves) : 40;
+    movesPerSession = IsSessionMoves(moves) ? static_cast<uint32_t>(moves) : DEFAULT_SESSION_MOVES;
     timeIncrement = static_cast<uint32_t>(std::clamp(incrementMs, 0LL, MAX_INCREMENT_MS));
     if (!ownClock.running) return;
     ownClock.controlMs = std::clamp(baseMs, 0LL, MAX_MS);
-    ownClock.controlMoves = moves > 0 && moves < 100000 ? moves : 0;
+    ownClock.controlMoves = IsSessionMoves(moves) ? moves : 0;
     ResetOwnClock();
 }
 
 void SetClock(long long centiseconds) {
     ownClock.running = false;
-    timeBudget = ClockBudget(centiseconds, timeIncrement, movesPerSession);
-    moveTimeLimit = ClockLimit(centiseconds);
+    BudgetFromClock(centiseconds);
 }
 
 void ResetOwnClock() {
@@ -81,7 +91,7 @@ void OwnClockMoved(uint32_t usedMs) {
 void StopOwnClock() { ownClock.running = false; }
 
 void ResetTimeControl() {
-    movesPerSession = 40;
+    movesPerSession = DEFAULT_SESSION_MOVES;
     timeIncrement = 0;
     timeBudget = 0;
     moveTimeLimit = NO_TIME_LIMIT;

@@ -360,12 +360,17 @@ void RestoreRoot() {
     current.rootReset = false;
 }
 
+// The bestmove line, with the reply to ponder on when pondering is on.
+void AnswerMove(Move move, int score) {
+    SendBestMove(move, options.ponder ? ExpectedReplyAfter(move) : MOVE_NONE, score);
+}
+
 void AnswerBookMove(Move move) {
     char text[8];
     MoveToText(text, move);
     Note("book move %s", text);
     LogLine("-M: move(book): %s", text);
-    SendBestMove(move, options.ponder ? ExpectedReplyAfter(move) : MOVE_NONE, 0);
+    AnswerMove(move, 0);
 }
 
 // Stops the engine thread (at once if it has returned) and forgets the go.
@@ -392,7 +397,7 @@ void AnswerSearch() {
         Note("the game is drawn: no side can mate");
     }
     const Move move = PlayableMove(result.move);
-    SendBestMove(move, options.ponder ? ExpectedReplyAfter(move) : MOVE_NONE, result.score);
+    AnswerMove(move, result.score);
     ApplyTableOptions();
 }
 
