@@ -104,6 +104,7 @@ inline void FreshProcessState() {
     ponderMove = MOVE_NONE;
     lastMoveFromBook = 0;
     ResetTimeControl();
+    gameLimits = SearchLimits{};
     // A new process's table comes empty.
     ClearHashTable();
 }

@@ -111,6 +111,7 @@ ScoredMove* NextMove(MovePicker& picker) {
 
 int16_t AlphaBeta(int depth, int ply, int alpha, int beta, int allowNull) {
     AssertNodeEntry(ply, alpha, beta);
+    if (ply > selDepth) selDepth = ply;
     PlyRecord* const record = currentPly;
     ScoredMove* const listStart = NodeListStart(record);
     if (ply >= PLY_RECORDS - 1 || NoRoomForChildren(listStart)) return Evaluate();

@@ -1,5 +1,6 @@
-// Iterative deepening with aspiration windows, the root search, the reports
-// to the front end and the search log.
+// Iterative deepening with aspiration windows, the root search with its
+// several lines and restricted moves, the reports to the front end and the
+// search log.
 #include "search/search.h"
 
 #include <algorithm>
@@ -19,16 +20,26 @@
 using namespace search;
 
 std::atomic<uint8_t> stopSearch{0};
-int maxDepth = 127;
-uint64_t nodeLimit = NO_NODE_LIMIT;
+SearchLimits searchLimits;
 SearchReporter searchReporter = nullptr;
 int iterationDepth = 0;
 std::atomic<int> rootFailState{0};
+int selDepth = 0;
+uint64_t nodeCheckpoint = NO_NODE_LIMIT;
+RootLine rootLines[MAX_LINES];
+int rootLineCount = 0;
 
 namespace {
 
 constexpr int ROOT_WINDOW = MATE_SCORE;      // first iteration's window
 constexpr int TRUSTED_ROOT_SCORE = MATE_SCORE - 100;  // root table scores at or above this are re-searched
+// Nodes between two progress reports: a few hundred a second at full speed.
+constexpr uint64_t PROGRESS_NODES = uint64_t{1} << 14;
+
+// The line of the report being made, and the plies to the mate it ends in.
+PrincipalVariation reportPv;
+PrincipalVariation longerPv;
+int reportMatePlies = 0;
 
 bool IsMateScore(int score) {
     return score <= iterationDepth - MATE_SCORE || score >= MATE_SCORE - iterationDepth;
@@ -36,32 +47,116 @@ bool IsMateScore(int score) {
 
 bool IsPondering() { return engineState.load(std::memory_order_relaxed) == EngineState::Pondering; }
 
-// pvText must hold the principal variation of the report.
-void Report(ReportKind kind, int score, bool early = false) {
-    if (searchReporter) searchReporter({kind, iterationDepth, score, nodeCount, pvText, early});
+// The plain search: one line over every root move. It alone reads the
+// root's table entry for a result and follows the table for its line.
+bool OneWholeLine() { return searchLimits.lines <= 1 && searchLimits.rootMoveCount == 0; }
+
+bool IsAllowedAtRoot(Move move) {
+    if (searchLimits.rootMoveCount == 0) return true;
+    const Move* const begin = searchLimits.rootMoves;
+    const Move* const end = begin + searchLimits.rootMoveCount;
+    return std::find(begin, end, move) != end;
+}
+
+// The legal root moves the search may choose from.
+int AllowedLegalMoves() {
+    Move legal[256];
+    const int count = GenerateLegalMoves(legal);
+    return static_cast<int>(std::count_if(legal, legal + count, IsAllowedAtRoot));
+}
+
+// The line of root entry index into reportPv: the table's line from the
+// root for the plain search, else the entry's move and the table's line
+// after it. For a mate score, reportMatePlies is the length of the line to
+// the mate, followed past the iteration's depth where the line stops short
+// of it, or 0 when the table holds no such line.
+void BuildLine(int index, int score) {
+    const bool fromRoot = OneWholeLine();
+    const Move first = moveStack[index].move;
+    const bool withFirst = !fromRoot && first != MOVE_NONE && !IsSpecialMove(first);
+    const Move* const start = withFirst ? &first : nullptr;
+    BuildPv(reportPv, iterationDepth, start, withFirst ? 1 : 0);
+    reportMatePlies = 0;
+    if (score <= WINNING_MATE_SCORE && score >= -WINNING_MATE_SCORE) return;
+    const PrincipalVariation* line = &reportPv;
+    if (!reportPv.endsInMate && reportPv.length == iterationDepth) {
+        BuildPv(longerPv, MAX_PV_MOVES, start, withFirst ? 1 : 0);
+        line = &longerPv;
+    }
+    // The side that mates moves last: an odd count of plies for a win.
+    const int plies = MatePlies(*line);
+    if (plies > 0 && (plies % 2 == 1) == (score > 0)) reportMatePlies = plies;
+}
+
+void Report(ReportKind kind, int score, int line = 1, bool early = false) {
+    if (searchReporter)
+        searchReporter({kind, iterationDepth, selDepth, score, line, nodeCount, &reportPv, reportMatePlies, early,
+                        MOVE_NONE, 0});
 }
 
 void ReportWithPv(ReportKind kind, int score) {
     if (!searchReporter) return;
-    BuildPvText(pvText, iterationDepth);
+    BuildLine(0, score);
     Report(kind, score);
+}
+
+void ReportCurrentMove(Move move, int number) {
+    if (searchReporter)
+        searchReporter({ReportKind::CURRENT_MOVE, iterationDepth, selDepth, 0, 0, nodeCount, nullptr, 0, false, move,
+                        number});
+}
+
+// Keeps only the allowed moves in the root list.
+ScoredMove* RestrictRootList(ScoredMove* end) {
+    if (searchLimits.rootMoveCount == 0) return end;
+    return std::remove_if(moveStack, end, [](const ScoredMove& entry) { return !IsAllowedAtRoot(entry.move); });
+}
+
+// The settled lines of an iteration, best first (a later pass can score
+// above an earlier one when the table has learnt more in between).
+void SortLines(int count) {
+    std::stable_sort(moveStack, moveStack + count,
+                     [](const ScoredMove& a, const ScoredMove& b) { return a.score > b.score; });
+}
+
+void KeepLines(int count) {
+    rootLineCount = count;
+    for (int i = 0; i < count; ++i) rootLines[i] = {moveStack[i].move, moveStack[i].score};
 }
 
 }  // namespace
 
-int16_t SearchRoot(int alpha, int beta) {
+bool PassNodeCheckpoint() {
+    if (nodeCount >= searchLimits.nodes) {
+        nodeCheckpoint = searchLimits.nodes;
+        return true;
+    }
+    nodeCheckpoint = std::min(searchLimits.nodes, nodeCount + PROGRESS_NODES);
+    if (searchReporter)
+        searchReporter(
+            {ReportKind::PROGRESS, iterationDepth, selDepth, 0, 0, nodeCount, nullptr, 0, false, MOVE_NONE, 0});
+    return false;
+}
+
+int16_t SearchRoot(int alpha, int beta, int firstLine) {
     AssertNodeEntry(0, alpha, beta);
     PlyRecord* const record = currentPly;
     const int depth = iterationDepth;
     const Colour side = pos.sideToMove;
+    // Only a pass over every move of the position has a result for the
+    // root's table entry; a pass that leaves moves out neither trusts nor
+    // stores one.
+    const bool wholeList = firstLine == 0 && searchLimits.rootMoveCount == 0;
 
     // The root takes a result from the table only below the mate range and
     // when the move does not head for a repetition; while a failed window is
-    // re-searched, the window stays as it was set.
+    // re-searched, the window stays as it was set. Several lines need every
+    // pass searched, so that each line's move is settled in the list.
     const TableView table = ProbeNode(record, depth, true, alpha, beta);
-    if (table.usable) {
+    if (table.usable && wholeList) {
         if (table.answers) {
-            if (table.score < TRUSTED_ROOT_SCORE && RepetitionAfterMove(record->hashMove) == 0)
+            if (searchLimits.lines <= 1 && table.score < TRUSTED_ROOT_SCORE &&
+                RepetitionAfterMove(record->hashMove) == 0)
                 return static_cast<int16_t>(table.score);
         } else if (rootFailState.load(std::memory_order_relaxed) == 0) {
             NarrowWindow(table, alpha, beta);
@@ -75,12 +170,14 @@ int16_t SearchRoot(int alpha, int beta) {
     const bool inCheck = record->check.checkers != 0;
     // The root list is generated once per search; later iterations reorder
     // it by the scores the previous iteration wrote into it.
-    if (record->listEnd == nullptr) record->listEnd = GenerateNodeMoves(moveStack, &record->check);
+    if (record->listEnd == nullptr) record->listEnd = RestrictRootList(GenerateNodeMoves(moveStack, &record->check));
     SaveSnapshot(record);
-    MarkHashAndKillers(record, moveStack, record->listEnd);
+    ScoredMove* const first = moveStack + firstLine;
+    MarkHashAndKillers(record, first, record->listEnd);
 
     MovePicker picker;
-    StartPicker(picker, record, moveStack, side);
+    StartPicker(picker, record, first, side);
+    int searched = firstLine;
     while (ScoredMove* entry = NextMove(picker)) {
         const Move move = entry->move;
         // A mate or stalemate result written by an earlier pass is not a move.
@@ -91,14 +188,17 @@ int16_t SearchRoot(int alpha, int beta) {
             const ChildPly child(record, move);
             if (KingAttackedAfterMove(move, side)) {
                 score = -INFINITE_SCORE;
-            } else if (DrawTest(2) != MOVE_NONE) {
-                score = 0;
             } else {
-                child.Fresh();
-                if (depth == 1)
-                    score = -Quiescence(0, 1, -beta, -alpha);
-                else
-                    score = SearchChild(depth - 1, 1, alpha, beta, bound == BOUND_EXACT);
+                ReportCurrentMove(move, ++searched);
+                if (DrawTest(2) != MOVE_NONE) {
+                    score = 0;
+                } else {
+                    child.Fresh();
+                    if (depth == 1)
+                        score = -Quiescence(0, 1, -beta, -alpha);
+                    else
+                        score = SearchChild(depth - 1, 1, alpha, beta, bound == BOUND_EXACT);
+                }
             }
         }
         if (StopRequested()) return static_cast<int16_t>(best);
@@ -109,8 +209,11 @@ int16_t SearchRoot(int alpha, int beta) {
             bestEntry = entry;
             if (score > alpha) {
                 if (score >= beta) {
-                    RecordFullWidthCut(record, move, side, depth, score);
-                    std::swap(*bestEntry, moveStack[0]);
+                    if (wholeList)
+                        RecordFullWidthCut(record, move, side, depth, score);
+                    else
+                        CreditCut(record, move, side, depth);
+                    std::swap(*bestEntry, *first);
                     return static_cast<int16_t>(score);
                 }
                 alpha = score;
@@ -120,10 +223,12 @@ int16_t SearchRoot(int alpha, int beta) {
     }
 
     if (best > -INFINITE_SCORE) {
-        StoreHash(depth, bound, best, bestEntry->move);
-        std::swap(*bestEntry, moveStack[0]);
+        if (wholeList) StoreHash(depth, bound, best, bestEntry->move);
+        std::swap(*bestEntry, *first);
         return static_cast<int16_t>(best);
     }
+    // No legal move: only a pass over the whole list can tell.
+    if (!wholeList) return static_cast<int16_t>(best);
     if (inCheck) {
         constexpr int16_t mated = MatedAtPly(0);
         moveStack[0] = {mated, MOVE_MATE};
@@ -137,6 +242,7 @@ int16_t SearchRoot(int alpha, int beta) {
 
 Move IterativeSearch() {
     PlyRecord* const root = currentPly;
+    rootLineCount = 0;
     const Move draw = DrawTest(2);
     moveStack[0].move = draw;
     if (draw != MOVE_NONE) {
@@ -145,16 +251,24 @@ Move IterativeSearch() {
     }
 
     nodeCount = 0;
+    selDepth = 0;
+    nodeCheckpoint = searchReporter ? std::min(searchLimits.nodes, PROGRESS_NODES) : searchLimits.nodes;
     checkCount[0] = checkCount[1] = 0;
     root->listEnd = nullptr;
-    iterationDepth = 2;
+    const int lastIteration = std::clamp(searchLimits.depth, 1, MAX_ITERATION);
+    const bool oneWholeLine = OneWholeLine();
+    // Each line is one of the allowed legal moves; without any, the plain
+    // search tells mate from stalemate.
+    const int lines = oneWholeLine ? 1 : std::clamp(AllowedLegalMoves(), 1, std::min(searchLimits.lines, MAX_LINES));
+    iterationDepth = std::min(2, lastIteration);
     int alpha = -ROOT_WINDOW;
     int beta = ROOT_WINDOW;
     ScoredMove result = {0, MOVE_NONE};
 
     // Resume from what the table already knows about this position; a book
-    // entry only offers its move.
-    if (const HashEntry* entry = ProbeHash()) {
+    // entry only offers its move. Several lines or restricted root moves
+    // start afresh: the entry speaks for one line over every move.
+    if (const HashEntry* entry = oneWholeLine ? ProbeHash() : nullptr) {
         const bool book = IsBookEntry(entry);
         const int score = book ? 0 : EntryScore(entry);
         if (!book && EntryDepth(entry) >= 2) {
@@ -162,7 +276,7 @@ Move IterativeSearch() {
             if (bound == BOUND_EXACT) {
                 alpha = score - ASPIRATION_WINDOW;
                 beta = score + ASPIRATION_WINDOW;
-                iterationDepth = EntryDepth(entry);
+                iterationDepth = std::min(EntryDepth(entry), lastIteration);
             } else if (bound == BOUND_LOWER) {
                 // A mate read from the table a ply short can sit on the
                 // window's edge (8100): the window keeps room on both sides.
@@ -173,10 +287,10 @@ Move IterativeSearch() {
         }
         result = {static_cast<int16_t>(score), EntryMove(entry)};
         moveStack[0] = result;
-        if (RepetitionAfterMove(result.move) > 0) iterationDepth = 2;
+        if (RepetitionAfterMove(result.move) > 0) iterationDepth = std::min(2, lastIteration);
         if (alpha > WINNING_MATE_SCORE) {
             beta = ROOT_WINDOW;
-            iterationDepth = 2;
+            iterationDepth = std::min(2, lastIteration);
         }
     }
 
@@ -186,7 +300,8 @@ Move IterativeSearch() {
     ComputeCheckInfo(&root->check);
 
     int score = 0;
-    while (iterationDepth <= maxDepth) {
+    while (iterationDepth <= lastIteration) {
+        selDepth = 0;
         score = SearchRoot(alpha, beta);
         bool failed = false;
         if (score <= alpha) {
@@ -201,7 +316,11 @@ Move IterativeSearch() {
             // (a mated root entry is one ply short when read as a child):
             // the window stays open above alpha.
             beta = std::max(ROOT_WINDOW - 1, alpha + 1);
-            if (const HashEntry* entry = ProbeHash()) result = {static_cast<int16_t>(score), EntryMove(entry)};
+            if (oneWholeLine) {
+                if (const HashEntry* entry = ProbeHash()) result = {static_cast<int16_t>(score), EntryMove(entry)};
+            } else if (lines == 1) {
+                result = {static_cast<int16_t>(score), moveStack[0].move};
+            }
             failed = true;
         }
         if (failed) {
@@ -215,24 +334,36 @@ Move IterativeSearch() {
             }
             rootFailState = 0;
         }
+        // The other lines, each the best of the moves not yet settled: their
+        // scores are exact in the whole window.
+        for (int line = 1; line < lines && !StopRequested(); ++line) SearchRoot(-ROOT_WINDOW, ROOT_WINDOW, line);
 
         if (StopRequested()) break;  // the interrupted iteration is discarded
         if (moveStack[0].move == MOVE_STALEMATE) {
             result = moveStack[0];
             break;
         }
+        if (lines > 1) {
+            SortLines(lines);
+            score = moveStack[0].score;
+        }
+        KeepLines(lines);
         const bool mate = IsMateScore(score);
         // The log and xboard show iterations from 7 on and mates; a protocol
         // may show every iteration.
         const bool early = iterationDepth <= 6 && !mate;
+        if (!early || searchReporter) BuildLine(0, score);
         if (!early) {
             if (IsPondering()) LogLine("-PONDER:");
-            BuildPvText(pvText, iterationDepth);
-            LogLine("-E: %d:\t%d\t%s", iterationDepth, score, pvText);
-        } else if (searchReporter) {
-            BuildPvText(pvText, iterationDepth);
+            char text[PV_TEXT_SIZE];
+            PvText(text, reportPv);
+            LogLine("-E: %d:\t%d\t%s", iterationDepth, score, text);
         }
-        Report(ReportKind::ITERATION, score, early);
+        Report(ReportKind::ITERATION, score, 1, early);
+        for (int line = 1; line < lines && searchReporter; ++line) {
+            BuildLine(line, moveStack[line].score);
+            Report(ReportKind::ITERATION, moveStack[line].score, line + 1, early);
+        }
         result = moveStack[0];
         if (mate) {
             LogLine("--- MATE: %d", score);
@@ -241,20 +372,30 @@ Move IterativeSearch() {
         ++iterationDepth;
         alpha = score - ASPIRATION_WINDOW;
         beta = score + ASPIRATION_WINDOW;
-        if (iterationDepth > maxDepth) break;
+        if (iterationDepth > lastIteration) break;
     }
 
-    if (const HashEntry* entry = ProbeHash()) {
+    const HashEntry* const entry = oneWholeLine ? ProbeHash() : nullptr;
+    if (entry) {
         if (EntryMove(entry) != result.move) {
             char text[16];
             MoveToText(text, EntryMove(entry));
             LogLine("-E: DIFFERENT MOVE: %s a: %d b: %d score: %d **************** ", text, alpha, beta, score);
         }
-    } else {
+    } else if (oneWholeLine) {
         LogLine("**************************************************** WARNING "
                 "*****************************************************************");
     }
-    ReportWithPv(ReportKind::FINAL, result.score);
+    // The lines of an interrupted search are those of its last finished
+    // iteration; a move that failed high since then stands alone.
+    if (rootLineCount > 0 && rootLines[0].move != result.move) {
+        rootLines[0] = {result.move, result.score};
+        rootLineCount = 1;
+    }
     moveStack[0] = result;
+    // The end shows the iteration it was in, or the last one allowed when
+    // the depth limit ended it.
+    iterationDepth = std::min(iterationDepth, lastIteration);
+    ReportWithPv(ReportKind::FINAL, result.score);
     return result.move;
 }

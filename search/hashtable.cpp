@@ -89,6 +89,19 @@ bool ResizeHashTable(uint32_t megabytes) {
 
 void ClearHashTable() { std::memset(hashTable, 0, HashBucketCount() * sizeof(HashBucket)); }
 
+int HashFullPermill() {
+    // A thousand entries: three per bucket from buckets evenly apart.
+    constexpr int SAMPLE_ENTRIES = 999;
+    constexpr int SAMPLE_BUCKETS = SAMPLE_ENTRIES / 3;
+    const uint64_t buckets = HashBucketCount();
+    const uint64_t sampled = buckets < SAMPLE_BUCKETS ? buckets : SAMPLE_BUCKETS;
+    const uint64_t stride = buckets / sampled;
+    int used = 0;
+    for (uint64_t i = 0; i < sampled; ++i)
+        for (const HashEntry& e : hashTable[i * stride].slot) used += (e.word0 | e.word1 | e.word2) != 0;
+    return static_cast<int>(used * 1000 / (3 * sampled));
+}
+
 HashEntry* ProbeHash() {
     const uint32_t low = static_cast<uint32_t>(pos.hashKey);
     const uint32_t high = static_cast<uint32_t>(pos.hashKey >> 32);

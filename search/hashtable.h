@@ -61,6 +61,9 @@ inline int EntryScore(const HashEntry* e) { return static_cast<int>(e->word2 >> 
 inline bool IsBookEntry(const HashEntry* e) { return EntryStamp(e) == 0; }
 
 void ClearHashTable();
+// Per mille of the table's entries in use, from a sample spread over both
+// halves (book entries count as in use).
+int HashFullPermill();
 // First matching slot of the current position's bucket, or nullptr.
 HashEntry* ProbeHash();
 // Starts loading the current position's bucket into the cache, so that a

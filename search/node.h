@@ -135,11 +135,16 @@ inline bool IsQuietOrCastling(Move move) {
     return kind == KIND_QUIET || kind >= KIND_CASTLE_BLACK_SHORT;
 }
 
-// A full-width cut: quiet moves become killers, every cutting move earns
-// history credit by the depth searched, and the lower bound is stored.
-inline void RecordFullWidthCut(PlyRecord* record, Move move, Colour side, int depth, int score) {
+// A full-width cut: quiet moves become killers and every cutting move earns
+// history credit by the depth searched.
+inline void CreditCut(PlyRecord* record, Move move, Colour side, int depth) {
     if (IsQuietOrCastling(move)) RememberKiller(record, move);
     historyTable[side][move & 0xFFF] += static_cast<uint32_t>(depth * depth);
+}
+
+// The credit of a cut, and its lower bound stored.
+inline void RecordFullWidthCut(PlyRecord* record, Move move, Colour side, int depth, int score) {
+    CreditCut(record, move, side, depth);
     StoreHash(depth, BOUND_LOWER, score, move);
 }
 

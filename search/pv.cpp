@@ -9,14 +9,11 @@
 #include "board/makemove.h"
 #include "board/movetext.h"
 #include "board/position.h"
+#include "movegen/evasions.h"
 #include "movegen/legality.h"
 #include "search/hashtable.h"
 
-char pvText[PV_TEXT_SIZE];
-
 namespace {
-
-constexpr int MAX_PV_MOVES = (PV_TEXT_SIZE - 32) / 6;
 
 const char* ResultText(Move move) {
     switch (move) {
@@ -28,43 +25,98 @@ const char* ResultText(Move move) {
     }
 }
 
-void Walk(char* out, int movesAllowed) {
-    *out = 0;
-    if (movesAllowed <= 0) return;
+bool RoomForAnotherPly() {
+    return currentPly < plyRecords + PLY_RECORDS - 1 && historyTop - positionHistory + 1 < HISTORY_SIZE;
+}
+
+bool SideToMoveIsMated() {
+    CheckInfo check;
+    ComputeCheckInfo(&check);
+    Move legal[256];
+    return check.checkers != 0 && GenerateLegalMoves(legal) == 0;
+}
+
+// Plays move, walks on, and takes it back; false, doing nothing, when it is
+// not legal here.
+bool Step(PrincipalVariation& pv, Move move, int movesAllowed, const Move* start, int startLength);
+
+void Walk(PrincipalVariation& pv, int movesAllowed, const Move* start, int startLength) {
+    if (startLength > 0) {
+        if (pv.length < MAX_PV_MOVES && RoomForAnotherPly()) Step(pv, *start, movesAllowed, start + 1, startLength - 1);
+        return;
+    }
+    if (pv.length >= movesAllowed) return;
     const HashEntry* entry = ProbeHash();
     if (entry == nullptr) {
-        std::strcpy(out, "NOE ");
+        pv.missing = true;
         return;
     }
     const Move move = EntryMove(entry);
     if (IsSpecialMove(move)) {
-        std::strcpy(out, ResultText(move));
+        pv.result = move;
         return;
     }
     // A replaced or colliding entry may hold a move that is not legal here;
     // the record limits and the history stack bound the walk as well as the
     // move limit does, so a cycle of table moves ends at one of them.
-    if (currentPly >= plyRecords + PLY_RECORDS - 1 ||
-        historyTop - positionHistory + 1 >= HISTORY_SIZE)
-        return;
+    if (!RoomForAnotherPly()) return;
+    Step(pv, move, movesAllowed, nullptr, 0);
+}
+
+bool Step(PrincipalVariation& pv, Move move, int movesAllowed, const Move* start, int startLength) {
     PlyRecord* const record = currentPly;
     const PlyRecord saved = *record;  // the search keeps killers and its root list here
     if (!IsLegalMove(move)) {
         *record = saved;
-        return;
+        return false;
     }
-    out = MoveToText(out, move);
-    *out++ = ' ';
-    *out = 0;
+    const int index = pv.length++;
+    pv.moves[index] = move;
     SaveSnapshot(record);
     MakeMove(move, record);
     currentPly = record + 1;
-    Walk(out, movesAllowed - 1);
+    Walk(pv, movesAllowed, start, startLength);
+    // The last position of the line: the board tells whether it is mate.
+    if (pv.length == index + 1) pv.endsInMate = SideToMoveIsMated();
     currentPly = record;
     UnmakeMove(move, record);
     *record = saved;
+    return true;
 }
 
 }  // namespace
 
-void BuildPvText(char* out, int movesAllowed) { Walk(out, std::min(movesAllowed, MAX_PV_MOVES)); }
+void BuildPv(PrincipalVariation& pv, int movesAllowed, const Move* start, int startLength) {
+    pv.length = 0;
+    pv.result = MOVE_NONE;
+    pv.missing = false;
+    pv.endsInMate = false;
+    Walk(pv, std::min(movesAllowed, MAX_PV_MOVES), start, startLength);
+}
+
+void PvText(char* out, const PrincipalVariation& pv) {
+    *out = 0;
+    for (int i = 0; i < pv.length; ++i) {
+        out = MoveToText(out, pv.moves[i]);
+        *out++ = ' ';
+        *out = 0;
+    }
+    if (pv.result != MOVE_NONE) std::strcpy(out, ResultText(pv.result));
+    else if (pv.missing) std::strcpy(out, "NOE ");
+}
+
+int MatePlies(const PrincipalVariation& pv) { return pv.endsInMate ? pv.length : 0; }
+
+bool MateMoves(int score, int matePlies, int& moves) {
+    if (score > WINNING_MATE_SCORE) {
+        const int plies = matePlies > 0 ? matePlies : std::max(1, MATE_SCORE - score);
+        moves = (plies + 1) / 2;
+        return true;
+    }
+    if (score < -WINNING_MATE_SCORE) {
+        const int plies = matePlies > 0 ? matePlies : std::max(0, MATE_SCORE + score);
+        moves = -((plies + 1) / 2);
+        return true;
+    }
+    return false;
+}

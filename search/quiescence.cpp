@@ -41,6 +41,7 @@ ScoredMove* PickBest(ScoredMove* cursor, ScoredMove* end) {
 
 int16_t Quiescence(int qdepth, int ply, int alpha, int beta) {
     AssertNodeEntry(ply, alpha, beta);
+    if (ply > selDepth) selDepth = ply;
     PlyRecord* const record = currentPly;
     ScoredMove* const listStart = NodeListStart(record);
     if (ply >= PLY_RECORDS || NoRoomForChildren(listStart)) return Evaluate();

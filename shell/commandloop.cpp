@@ -1,5 +1,6 @@
 #include "shell/commandloop.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -231,6 +232,26 @@ long long BaseTimeMs(const char* text) {
     return minutes >= 0 && minutes < 1000000 && seconds >= 0 && seconds < 1000000 ? ms : 0;
 }
 
+// "sd N": the search ends after the iteration of depth N; "sd 1" searches
+// a single ply. It holds until the next "sd" or "new".
+void CommandDepth() {
+    long long depth;
+    if (!ReadNumber(depth)) return;
+    gameLimits.depth = static_cast<int>(std::clamp<long long>(depth, 1, MAX_ITERATION));
+}
+
+// "st N": N seconds a move (a fraction allowed), whatever the clock says,
+// within its limit; until "level" or another "st".
+void CommandMoveTime() {
+    long long ms;
+    if (ReadMilliseconds(ms)) SetMoveTime(ms);
+}
+
+void CommandNew() {
+    gameLimits.depth = MAX_ITERATION;
+    SetUpStartPosition();
+}
+
 void CommandLevel() {
     long long moves = 0, increment = 0;
     char base[TOKEN_SIZE];
@@ -336,9 +357,11 @@ struct CommandRow {
 
 const CommandRow COMMANDS[] = {
     {"go", PREFIX, CommandGo},
-    {"new", PREFIX, SetUpStartPosition},
+    {"new", PREFIX, CommandNew},
     {"result", PREFIX, SetUpStartPosition},
     {"level", PREFIX, CommandLevel},
+    {"sd", EXACT, CommandDepth},
+    {"st", EXACT, CommandMoveTime},
     {"force", PREFIX, StopAndRestoreBoard},
     {"setboard", PREFIX, CommandSetboard},
     {"easy", EXACT, [] { ponderEnabled = 0; }},
@@ -407,7 +430,8 @@ Protocol StartUp() {
     if (std::strcmp(token, "uci") == 0) return Protocol::UCI;
     if (std::strncmp(token, "xboard", 6) != 0) std::printf("Engine works only with xboard protocol ver. 2\n");
     std::printf("\n");
-    static const char* const FEATURES[][2] = {{"done", "0"}, {"setboard", "1"}};
+    static const char* const FEATURES[][2] = {
+        {"done", "0"}, {"setboard", "1"}, {"myname", "\"Pelmot " PELMOT_VERSION "\""}};
     for (const auto& feature : FEATURES) std::printf("feature %s=%s\n", feature[0], feature[1]);
 
     searchReporter = XboardThinkingLine;

@@ -13,6 +13,8 @@ Move ponderMove = MOVE_NONE;
 PlyRecord ponderRecord;
 uint8_t lastMoveFromBook = 0;
 uint32_t searchStartTime = 0;
+uint32_t searchBegan = 0;
+SearchLimits gameLimits;
 void (*searchEnded)() = nullptr;
 
 Event startSignal(Event::AUTO_RESET);
@@ -70,15 +72,16 @@ void JoinEngineThread() {
 
 void EndEngineThread() {
     SetEngineState(Quitting);
-    StartEngine(128);
+    StartEngine(SearchLimits{});
     JoinEngineThread();
 }
 
-void StartEngine(uint8_t depth) {
+void StartEngine(const SearchLimits& limits) {
     LogLine("-M: entered StartEngine");
-    maxDepth = depth < 127 ? depth : 127;
+    searchLimits = limits;
     stopSearch = 0;
     searchStartTime = ProcessClock();
+    searchBegan = searchStartTime;
     startSignal.Set();
     startedSignal.Wait();
     LogLine("-M: exited StartEngine");
@@ -99,7 +102,7 @@ uint64_t ExtraTimeForFailLow(uint32_t moveStart) {
     // A root move that failed low is still being resolved: let it finish
     // rather than play a move the search has just found to be bad, as long
     // as the clock allows.
-    if (rootFailState.load() >= 0) return 0;
+    if (rootFailState.load() >= 0 || MoveTimeFixed()) return 0;
     return CappedWait(FailLowExtraTime(timeBudget), moveTimeLimit, ProcessClock() - moveStart);
 }
 

@@ -18,6 +18,11 @@ extern PlyRecord ponderRecord;
 extern uint8_t lastMoveFromBook;
 // Process clock when the running search was started; 0 once it is stopped.
 extern uint32_t searchStartTime;
+// Process clock when the last search was started, kept while it runs and
+// after: the time its reports give.
+extern uint32_t searchBegan;
+// The limits of the engine's own searches in a game ("sd" in xboard mode).
+extern SearchLimits gameLimits;
 
 // The hand-over between the two threads: the engine thread waits on
 // startSignal, confirms through startedSignal and sets stoppedSignal whenever
@@ -43,7 +48,9 @@ void EndEngineThread();
 // input while the engine searches is woken by it. None in xboard mode.
 extern void (*searchEnded)();
 
-void StartEngine(uint8_t depth);
+// Starts a search with these limits (the engine state says whether it
+// thinks or ponders).
+void StartEngine(const SearchLimits& limits);
 void StopEngine();
 // The extra time a root move that is failing low gets once the budget is
 // spent, within the clock's limit; moveStart as below.

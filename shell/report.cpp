@@ -11,10 +11,13 @@
 #include "movegen/evasions.h"
 #include "movegen/legality.h"
 #include "search/hashtable.h"
+#include "search/pv.h"
 #include "shell/engine.h"
 #include "shell/timecontrol.h"
 
 namespace {
+
+constexpr int XBOARD_MATE = 100000;
 
 // The moves of the game since the last set-up, each with the record it was
 // made with, so that it can be taken back exactly. A ring: in a game longer
@@ -101,7 +104,7 @@ void StartPondering() {
     currentPly = &ponderRecord;
     MakeMove(reply, &ponderRecord);
     currentPly = plyRecords;
-    StartEngine(128);
+    StartEngine(gameLimits);
     char text[8];
     MoveToText(text, reply);
     LogLine("-ponder move: %s", text);
@@ -138,7 +141,7 @@ Move ChooseBookMove() {
     }
     if (lastMoveFromBook) {
         lastMoveFromBook = 0;
-        timeBudget = FirstMoveOutOfBookBudget(timeBudget, movesPerSession);
+        if (!MoveTimeFixed()) timeBudget = FirstMoveOutOfBookBudget(timeBudget, movesPerSession);
     }
     return MOVE_NONE;
 }
@@ -191,11 +194,19 @@ Move ExpectedReplyAfter(Move move) {
 }
 
 void XboardThinkingLine(const SearchReport& report) {
-    const bool shown = report.kind == ReportKind::FINAL || (report.kind == ReportKind::ITERATION && !report.early);
+    const bool shown =
+        report.kind == ReportKind::FINAL || (report.kind == ReportKind::ITERATION && !report.early && report.line == 1);
     if (!shown || engineState.load(std::memory_order_relaxed) == Pondering) return;
-    std::printf("    %d     %.2f     %d     %llu  %s\n", report.depth,
-                static_cast<double>(static_cast<float>(report.score) * 0.01f), 0,
-                static_cast<unsigned long long>(report.nodes), report.pv);
+    // Centipawns, or mates as the protocol writes them: 100000 plus the
+    // moves to mate, negative when the engine is mated.
+    int score = report.score;
+    if (int moves; MateMoves(report.score, report.matePlies, moves))
+        score = moves > 0 ? XBOARD_MATE + moves : -XBOARD_MATE + moves;
+    const uint32_t centiseconds = (ProcessClock() - searchBegan) / 10;
+    char line[PV_TEXT_SIZE];
+    PvText(line, *report.pv);
+    std::printf("    %d     %d     %u     %llu  %s\n", report.depth, score, centiseconds,
+                static_cast<unsigned long long>(report.nodes), line);
     std::fflush(stdout);
 }
 
@@ -203,7 +214,7 @@ void ReportEngineMove(uint32_t moveStart) {
     bool hit = engineState.load() == Pondering;
     if (!hit) {
         SetEngineState(Thinking);
-        StartEngine(128);
+        StartEngine(gameLimits);
     }
     SetEngineState(Thinking);
     LogLine("M-WAIT %u", ProcessClock());

@@ -33,6 +33,11 @@ constexpr uint64_t EXTRA_TIME_FACTOR = 2;
 constexpr long long CLOCK_RESERVE_MS = 1000;
 constexpr long long MAX_MS = 0xFFFFFFFFLL;
 constexpr long long MAX_INCREMENT_MS = 1000000000LL;
+// A fixed time per move ends this much before the time, or at half of a
+// shorter one.
+constexpr long long FIXED_TIME_MARGIN_MS = 50;
+// "st": 0, or the wait for every move.
+uint32_t fixedMoveWait = 0;
 
 // The engine's own clock, used until the front end reports one.
 constexpr long long OWN_CONTROL_MOVES = 40;
@@ -49,7 +54,7 @@ OwnClock ownClock;
 bool IsSessionMoves(long long moves) { return moves > 0 && moves < MAX_SESSION_MOVES; }
 
 void BudgetFromClock(long long centiseconds) {
-    timeBudget = ClockBudget(centiseconds, timeIncrement, movesPerSession);
+    timeBudget = fixedMoveWait ? fixedMoveWait : ClockBudget(centiseconds, timeIncrement, movesPerSession);
     moveTimeLimit = ClockLimit(centiseconds);
 }
 
@@ -58,6 +63,7 @@ void BudgetFromOwnClock() { BudgetFromClock(ownClock.leftMs / 10); }
 }  // namespace
 
 void SetLevel(long long moves, long long baseMs, long long incrementMs) {
+    fixedMoveWait = 0;
     movesPerSession = IsSessionMoves(moves) ? static_cast<uint32_t>(moves) : DEFAULT_SESSION_MOVES;
     timeIncrement = static_cast<uint32_t>(std::clamp(incrementMs, 0LL, MAX_INCREMENT_MS));
     if (!ownClock.running) return;
@@ -65,6 +71,17 @@ void SetLevel(long long moves, long long baseMs, long long incrementMs) {
     ownClock.controlMoves = IsSessionMoves(moves) ? moves : 0;
     ResetOwnClock();
 }
+
+void SetMoveTime(long long ms) {
+    fixedMoveWait = ms > 0 ? FixedTimeWait(ms) : 0;
+    if (fixedMoveWait) {
+        timeBudget = fixedMoveWait;
+    } else if (ownClock.running) {
+        BudgetFromOwnClock();
+    }
+}
+
+bool MoveTimeFixed() { return fixedMoveWait != 0; }
 
 void SetClock(long long centiseconds) {
     ownClock.running = false;
@@ -95,6 +112,7 @@ void ResetTimeControl() {
     timeIncrement = 0;
     timeBudget = 0;
     moveTimeLimit = NO_TIME_LIMIT;
+    fixedMoveWait = 0;
     ownClock = OwnClock{};
 }
 
@@ -121,6 +139,11 @@ uint32_t ClockLimit(long long centiseconds) {
     if (centiseconds <= 0) return 0;
     const long long ms = std::min(10 * centiseconds, MAX_MS);
     return static_cast<uint32_t>(ms - std::min(CLOCK_RESERVE_MS, ms / 2));
+}
+
+uint32_t FixedTimeWait(long long ms) {
+    const long long t = std::clamp(ms, 0LL, MAX_MS - 1);
+    return static_cast<uint32_t>(t - std::min(FIXED_TIME_MARGIN_MS, t / 2));
 }
 
 uint64_t FailLowExtraTime(uint32_t budget) {

@@ -18,6 +18,10 @@ constexpr uint32_t NO_TIME_LIMIT = 0xFFFFFFFFu;
 // "level MOVES BASE INCREMENT": the increment may have a fraction of a
 // second. BASE (in ms) matters only until the front end reports a clock.
 void SetLevel(long long moves, long long baseMs, long long incrementMs);
+// "st": every move takes this long (less a margin), whatever the clock,
+// within the clock's limit; 0 ends it, and so does "level".
+void SetMoveTime(long long ms);
+bool MoveTimeFixed();
 // "time": the budget and the limit from the engine's clock in centiseconds.
 // The front end keeps the clock from then on.
 void SetClock(long long centiseconds);
@@ -46,6 +50,8 @@ uint32_t TestPositionBudget();
 // The most a move may take on a clock: half of a short clock, all but a
 // second of a long one.
 uint32_t ClockLimit(long long centiseconds);
+// The wait for a fixed time per move: it moves a little before the time.
+uint32_t FixedTimeWait(long long ms);
 // Extra time a failing-low search may get beyond its budget.
 uint64_t FailLowExtraTime(uint32_t budget);
 // A wait of wanted ms cut to what limit leaves once used ms have passed.

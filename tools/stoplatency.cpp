@@ -144,7 +144,7 @@ int main(int argc, char** argv) {
         SetBoard(POSITIONS[round % std::size(POSITIONS)], false);
         currentPly = plyRecords;
         SetEngineState(Thinking);
-        StartEngine(127);
+        StartEngine(SearchLimits{});
         std::this_thread::sleep_for(std::chrono::milliseconds(20 + random() % 381));
         const auto asked = Clock::now();
         stopSearch = 1;

@@ -46,7 +46,7 @@ TEST_F(BookEntryTest, RootSearchScoresMovesIntoTheBookLikeAnyOther) {
     Play({"g1f3", "e7e5"});
     PlyRecord* const root = currentPly;
     root->listEnd = nullptr;
-    maxDepth = 2;
+    searchLimits.depth = 2;
     ::testing::internal::CaptureStdout();
     IterativeSearch();
     ::testing::internal::GetCapturedStdout();

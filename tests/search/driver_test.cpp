@@ -22,31 +22,49 @@ std::vector<std::string> Lines(const std::string& text) {
 
 constexpr Move E2E4 = BuildMove(SQ_E2, SQ_E4, KIND_QUIET);
 
+// A thinking line: depth, score in centipawns, time in centiseconds, nodes
+// and the line's text.
+const std::regex THINKING(R"(    (\d+)     (-?\d+)     (\d+)     (\d+)  (.*))");
+
 TEST_F(DriverTest, ResumesFromAnExactTableEntryAtItsDepth) {
     Setup(START_FEN);
     StoreHash(9, BOUND_EXACT, 40, E2E4);
     std::string out;
     const Move move = SearchQuietly(9, &out);
     // Iteration 9 is answered by the table entry inside the window (10, 70):
-    // no move is searched and iterations 2 to 8 never run.
+    // no move is searched and iterations 2 to 8 never run. The end shows
+    // the depth limit that ended the search.
     EXPECT_EQ(move, E2E4);
     EXPECT_EQ(moveStack[0].score, 40);
     EXPECT_EQ(nodeCount, 0u);
     const auto lines = Lines(out);
     ASSERT_EQ(lines.size(), 2u) << out;
-    EXPECT_EQ(lines[0].rfind("    9     0.40     0     0  e2e4 ", 0), 0u) << lines[0];
-    EXPECT_EQ(lines[1].rfind("    10     0.40     0     0  e2e4 ", 0), 0u) << lines[1];
+    for (const std::string& line : lines) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(line, m, THINKING)) << line;
+        EXPECT_EQ(m[1], "9");
+        EXPECT_EQ(m[2], "40");
+        EXPECT_EQ(m[4], "0");
+        EXPECT_EQ(m[5].str().rfind("e2e4 ", 0), 0u) << line;
+    }
 }
 
-TEST_F(DriverTest, FormatsScoresInPawns) {
-    const std::pair<int, const char*> cases[] = {{35, "0.35"}, {-120, "-1.20"}, {0, "0.00"}, {7, "0.07"}};
-    for (const auto& [score, text] : cases) {
+TEST_F(DriverTest, PrintsCentipawnsAndMatesInTheProtocolsUnits) {
+    for (const int score : {35, -120, 0, 7}) {
         Setup(START_FEN);
         StoreHash(9, BOUND_EXACT, score, E2E4);
         std::string out;
         SearchQuietly(9, &out);
-        EXPECT_EQ(out.rfind(std::string("    9     ") + text + "     0     0  ", 0), 0u) << out;
+        std::smatch m;
+        const std::string first = Lines(out).at(0);
+        ASSERT_TRUE(std::regex_match(first, m, THINKING)) << out;
+        EXPECT_EQ(m[2], std::to_string(score));
     }
+    // Mates are 100000 and the moves to the mate, for the side to move.
+    Setup("6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -");
+    std::string out;
+    SearchQuietly(20, &out);
+    EXPECT_EQ(Lines(out).at(0), "    2     100001     0     " + std::to_string(nodeCount) + "  d1d8 # ");
 }
 
 TEST_F(DriverTest, PrintsThinkingLinesFromIterationSeven) {
@@ -55,10 +73,10 @@ TEST_F(DriverTest, PrintsThinkingLinesFromIterationSeven) {
     SearchQuietly(7, &out);
     const auto lines = Lines(out);
     ASSERT_EQ(lines.size(), 2u) << out;
-    const std::regex line7(R"(    7     -?\d+\.\d\d     0     [1-9]\d*  ([a-h][1-8][a-h][1-8][qrbn]? )+(NOE |# )?)");
+    const std::regex line7(R"(    7     -?\d+     \d+     [1-9]\d*  ([a-h][1-8][a-h][1-8][qrbn]? )+(NOE |# )?)");
     EXPECT_TRUE(std::regex_match(lines[0], line7)) << lines[0];
-    // The closing line shows the depth after the loop: one past the limit.
-    EXPECT_EQ(lines[1].rfind("    8     ", 0), 0u) << lines[1];
+    // The closing line shows the depth limit that ended the search.
+    EXPECT_EQ(lines[1].rfind("    7     ", 0), 0u) << lines[1];
 }
 
 TEST_F(DriverTest, PrintsEarlyIterationsOnlyForMates) {
@@ -68,8 +86,7 @@ TEST_F(DriverTest, PrintsEarlyIterationsOnlyForMates) {
     EXPECT_EQ(Text(move), "d1d8");
     const auto lines = Lines(out);
     ASSERT_EQ(lines.size(), 2u) << out;
-    EXPECT_EQ(lines[0], "    2     80.99     0     " + std::to_string(nodeCount) + "  d1d8 # ");
-    EXPECT_EQ(lines[1].rfind("    2     80.99     0     ", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[1].rfind("    2     100001     ", 0), 0u) << lines[1];
 }
 
 struct MateCase {
@@ -104,7 +121,7 @@ TEST_F(DriverTest, ReportsMateAndStalemateAtTheRoot) {
     std::string out;
     EXPECT_EQ(SearchQuietly(10, &out), MOVE_MATE);
     EXPECT_EQ(moveStack[0].score, -8100);
-    EXPECT_NE(out.find("    2     -81.00     0     "), std::string::npos) << out;
+    EXPECT_NE(out.find("    2     -100000     "), std::string::npos) << out;
 
     Setup("7k/5Q2/6K1/8/8/8/8/8 b - -");
     EXPECT_EQ(SearchQuietly(10), MOVE_STALEMATE);
@@ -184,7 +201,7 @@ TEST_F(DriverTest, StopsARunningSearchFromAnotherThread) {
     Setup("r1bq1rk1/pp2bppp/2n1pn2/2pp4/2PP4/2N1PN2/PP1BBPPP/R2QK2R w KQ -");
     ::testing::internal::CaptureStdout();
     Move move = MOVE_NONE;
-    maxDepth = 127;
+    searchLimits = SearchLimits{};
     currentPly = plyRecords;
     std::thread engine([&] { move = IterativeSearch(); });
     std::this_thread::sleep_for(std::chrono::milliseconds(300));

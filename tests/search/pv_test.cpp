@@ -30,8 +30,11 @@ void StoreLine(const std::vector<Move>& line, Move last = MOVE_NONE, int depth =
 }
 
 std::string Pv(int moves) {
-    BuildPvText(pvText, moves);
-    return pvText;
+    PrincipalVariation pv;
+    BuildPv(pv, moves);
+    char text[PV_TEXT_SIZE];
+    PvText(text, pv);
+    return text;
 }
 
 TEST_F(PvTest, MissingRootAndLimits) {

@@ -13,6 +13,7 @@
 #include "board/tables.h"
 #include "gamefiles/setboard.h"
 #include "search/search.h"
+#include "shell/engine.h"
 #include "shell/report.h"
 
 class SearchTest : public ::testing::Test {
@@ -34,7 +35,9 @@ protected:
     static void Setup(const char* fen) { ASSERT_TRUE(SetBoard(fen, false)) << fen; }
     static Move Search(int depth) {
         currentPly = plyRecords;
-        maxDepth = depth;
+        searchLimits = SearchLimits{};
+        searchLimits.depth = depth;
+        searchBegan = ProcessClock();
         return IterativeSearch();
     }
     // Search with the thinking lines captured.

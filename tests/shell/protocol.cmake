@@ -13,6 +13,6 @@ endfunction()
 pelmot_session_tests(protocol protocol_test.py
   handshake robustness log_order book ponder_hit ponder_miss ponder_stopped easy
   quit_pondering results illegal_moves time_control clock_alone clock_limit undo remove
-  no_new no_clock colour_takeback book_alarm)
+  no_new no_clock colour_takeback book_alarm levels)
 pelmot_session_tests(uci uci_sessions.py
-  handshake limits ponder clocks positions bad_input quit)
+  handshake limits ponder clocks positions bad_input quit analysis)

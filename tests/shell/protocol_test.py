@@ -27,7 +27,7 @@ SCALE = 1.0
 
 SANITIZER_MARKS = ("WARNING: ThreadSanitizer", "ERROR: AddressSanitizer",
                    "ERROR: LeakSanitizer", "runtime error:")
-HANDSHAKE = "\nfeature done=0\nfeature setboard=1\nfeature done=1\n"
+HANDSHAKE = r"\nfeature done=0\nfeature setboard=1\nfeature myname=\"Pelmot \d+\.\d+\"\nfeature done=1\n"
 # Lines the engine thread writes to the log; the rest are the main thread's.
 ENGINE_THREAD_PREFIXES = ("-------------- ", "-E: ", "-FEN:", "-PONDER:",
                           "--- MATE: ", "****")
@@ -269,7 +269,7 @@ def case_handshake():
         e.send("xboard\nprotover 2\n")
         e.expect("feature done=1\n", what="handshake")
         e.finish(command="", seconds=10)
-        check(e.stdout() == HANDSHAKE, "handshake bytes %r" % e.stdout())
+        check(re.fullmatch(HANDSHAKE, e.stdout()), "handshake bytes %r" % e.stdout())
         lines = e.log_lines()
         for token in ("xboard", "protover", "2"):
             check("::cmd:: " + token in lines, "no log line for " + token)
@@ -283,7 +283,7 @@ def case_handshake():
         e.send("hello\n")
         e.expect("feature done=1\n", what="handshake")
         e.finish()
-        check(e.stdout() == "Engine works only with xboard protocol ver. 2\n" + HANDSHAKE,
+        check(re.fullmatch(re.escape("Engine works only with xboard protocol ver. 2\n") + HANDSHAKE, e.stdout()),
               "stdout %r" % e.stdout())
     finally:
         e.kill()
@@ -858,6 +858,41 @@ def case_book_alarm():
         e.kill()
 
 
+# A thinking line: depth, score in centipawns, time in centiseconds, nodes, line.
+THINKING = re.compile(r"^ {4}(\d+) {5}(-?\d+) {5}(\d+) {5}(\d+)  (.*)$", re.M)
+
+
+def case_levels():
+    # "st 2": about two seconds a move on a long clock, with thinking lines
+    # in centipawns and centiseconds; "sd N" ends the search at depth N
+    # (one ply for "sd 1") until "new".
+    e = start(setup="easy\nst 2\ntime 100000\notim 100000\n")
+    try:
+        def think(command):
+            cursor = e.cursor
+            move, took = timed_engine_move(e, command)
+            lines = [(int(d), int(s), int(t), int(n)) for d, s, t, n, _ in THINKING.findall(e.stdout()[cursor:])]
+            check(lines, "no thinking lines for %r" % command)
+            return move, took, lines
+
+        move, took, lines = think("new\nforce\ne2e4\ngo\n")
+        check(1.5 <= took < 2.0 + 0.5 * SCALE, "st 2: moved after %.2f s" % took)
+        check(all(abs(score) < 300 for _, score, _, _ in lines), "scores not in centipawns: %s" % lines)
+        times = [t for _, _, t, _ in lines]
+        check(times == sorted(times) and 100 <= times[-1] <= 100 * took + 5, "times %s after %.2f s" % (times, took))
+        check(min(d for d, _, _, _ in lines) >= 7, "early iterations shown: %s" % lines)
+        for depth in (2, 1):
+            move, took, lines = think("new\nsd %d\nforce\ne2e4\ngo\n" % depth)
+            check(took < 1.0 * SCALE, "sd %d: moved after %.2f s" % (depth, took))
+            check(all(d <= depth for d, _, _, _ in lines), "sd %d: lines %s" % (depth, lines))
+            check_game_legal("new\n", ["e2e4", move])
+        move, took, lines = think("new\nforce\ne2e4\ngo\n")
+        check(max(d for d, _, _, _ in lines) >= 7 and took >= 1.5, "sd still in force after new: %s" % lines)
+        e.finish()
+    finally:
+        e.kill()
+
+
 CASES = {
     "handshake": case_handshake,
     "robustness": case_robustness,
@@ -879,6 +914,7 @@ CASES = {
     "no_clock": case_no_clock,
     "colour_takeback": case_colour_takeback,
     "book_alarm": case_book_alarm,
+    "levels": case_levels,
 }
 
 

@@ -22,12 +22,22 @@ HANDSHAKE = re.compile(
     r"id name Pelmot \d+\.\d+\n"
     r"id author .+\n"
     r"option name Hash type spin default 36 min 1 max 32768\n"
+    r"option name Threads type spin default 1 min 1 max 1\n"
+    r"option name MultiPV type spin default 1 min 1 max 256\n"
     r"option name Ponder type check default true\n"
     r"option name OwnBook type check default true\n"
+    r"option name UCI_AnalyseMode type check default false\n"
+    r"option name UCI_LimitStrength type check default false\n"
+    r"option name UCI_Elo type spin default (\d+) min (\d+) max \1\n"
     r"option name Clear Hash type button\n"
     r"uciok\n")
-INFO = re.compile(r"info depth (\d+) score (cp -?\d+|mate -?\d+)( upperbound| lowerbound)? nodes (\d+) "
-                  r"nps \d+ time (\d+)( pv( [a-h][1-8][a-h][1-8][qrbn]?)+)?")
+# A scored line; progress lines and the root move being searched come between.
+INFO = re.compile(r"info depth (?P<depth>\d+) seldepth (?P<seldepth>\d+)( multipv (?P<multipv>\d+))? "
+                  r"score (?P<score>cp -?\d+|mate -?\d+)(?P<bound> upperbound| lowerbound)? nodes (?P<nodes>\d+)"
+                  r"( nps \d+)? hashfull (?P<hashfull>\d+) time (?P<time>\d+)"
+                  r"(?P<pv> pv( [a-h][1-8][a-h][1-8][qrbn]?)+)?")
+PROGRESS = re.compile(r"info nodes \d+( nps \d+)? hashfull \d+ time (\d+)")
+CURRENT_MOVE = re.compile(r"info depth \d+ currmove [a-h][1-8][a-h][1-8][qrbn]? currmovenumber \d+")
 BESTMOVE = r"^bestmove (\S+)(?: ponder (\S+))?$"
 START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -"
 
@@ -46,10 +56,15 @@ class Answer:
         self.lines = [l for l in text.split("\n") if l]
         self.move, self.ponder = match.group(1), match.group(2)
         self.seconds = seconds
-        self.infos = [l for l in self.lines if l.startswith("info depth")]
+        self.infos = [l for l in self.lines if l.startswith("info depth") and not CURRENT_MOVE.fullmatch(l)]
         for line in self.infos:
             check(INFO.fullmatch(line) or re.fullmatch("info depth 0 score (mate 0|cp 0)", line),
                   "malformed info line %r" % line)
+        for line in self.lines:
+            check(not line.startswith("info") or line.startswith(("info depth", "info string"))
+                  or PROGRESS.fullmatch(line), "malformed line %r" % line)
+        scored = [l for l in self.infos if " pv " in l]
+        check(all(a != b for a, b in zip(scored, scored[1:])), "a line sent twice: %s" % scored)
         self.notes = [l[len("info string "):] for l in self.lines if l.startswith("info string ")]
 
     def last(self):
@@ -57,13 +72,22 @@ class Answer:
         return INFO.fullmatch(self.infos[-1])
 
     def nodes(self):
-        return int(self.last().group(4))
+        """The nodes of the search: the last figures before bestmove."""
+        figures = [l for l in self.lines if " nodes " in l]
+        check(figures, "no figures before bestmove %s" % self.move)
+        return int(re.search(r" nodes (\d+)", figures[-1]).group(1))
 
 
 def search(engine, command, seconds=30):
     """Sends command (a "go" and what precedes it); waits for the bestmove."""
     began = time.monotonic()
+    # From the start of a line: an earlier expect may have stopped inside one.
+    text = engine.stdout()
     cursor = engine.cursor
+    if text[cursor:cursor + 1] == "\n":
+        cursor += 1
+    else:
+        cursor = text.rfind("\n", 0, cursor) + 1
     engine.send(command)
     m = engine.expect(BESTMOVE, seconds=seconds, what="bestmove after %r" % command)
     return Answer(engine.stdout()[cursor:m.start()], m, time.monotonic() - began)
@@ -123,11 +147,12 @@ def case_handshake():
         check(again.nodes() * 10 < first.nodes(), "the table did not help: %d, %d nodes"
               % (first.nodes(), again.nodes()))
         check(cleared.nodes() == first.nodes(), "Clear Hash: %d nodes, first %d" % (cleared.nodes(), first.nodes()))
-        # Ponder: the expected reply goes with bestmove only when pondering is allowed.
+        # The expected reply goes with every bestmove, as a ponder move or
+        # a hint, pondering on or off.
         check(first.ponder, "no ponder move with Ponder on")
         e.send("setoption name Ponder value false\n")
         quiet = search(e, "go depth 5\n")
-        check(quiet.ponder is None, "ponder move with Ponder off")
+        check(quiet.ponder, "no expected reply with Ponder off")
         legal("new\n", ["d2d4", first.move, first.ponder], "ponder move")
         log = e.log_lines()
         for line in ("::cmd:: uci", "::cmd:: position startpos moves d2d4", "::cmd:: go depth 7"):
@@ -171,8 +196,8 @@ def case_limits():
     try:
         depth = search(e, "go depth 6\n")
         # Every iteration, then the end; a failed window may come between.
-        depths = [int(INFO.fullmatch(l).group(1)) for l in depth.infos if not INFO.fullmatch(l).group(3)]
-        check(depths == [2, 3, 4, 5, 6, 6], "depths %s" % depth.infos)
+        depths = [int(INFO.fullmatch(l).group("depth")) for l in depth.infos if not INFO.fullmatch(l).group("bound")]
+        check(depths == [2, 3, 4, 5, 6], "depths %s" % depth.infos)
         nodes = search(e, "ucinewgame\nposition startpos moves e2e4\ngo nodes 30000\n")
         check(30000 <= nodes.nodes() < 32000, "go nodes 30000: %d nodes" % nodes.nodes())
         timed = search(e, "position startpos moves e2e4 e7e5\ngo movetime 700\n")
@@ -182,7 +207,7 @@ def case_limits():
         legal("new\n", ["e2e4", "e7e5", timed.move], "go movetime")
 
         e.send("position startpos\ngo infinite\n")
-        e.expect("^info depth 7 ", what="iteration 7")
+        e.expect("^info depth 7 seldepth ", what="iteration 7")
         ready(e, seconds=2)
         nothing_more(e, 0.2)
         infinite = search(e, "stop\n", seconds=5)
@@ -190,7 +215,7 @@ def case_limits():
 
         # Mate in one: the search ends at once, bestmove still waits.
         e.send("position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\ngo infinite\n")
-        e.expect("^info depth 2 score mate 1 ", what="the mate")
+        e.expect(r"^info depth 2 seldepth \d+ score mate 1 ", what="the mate")
         nothing_more(e, 1.0)
         ready(e, seconds=2)
         mate = search(e, "stop\n", seconds=5)
@@ -209,7 +234,7 @@ def case_ponder():
     e = start_uci(setup="setoption name OwnBook value false\n")
     try:
         e.send("position startpos moves e2e4 e7e5\ngo ponder wtime 10000 btime 10000\n")
-        e.expect("^info depth 7 ", seconds=30, what="thinking while pondering")
+        e.expect("^info depth 7 seldepth ", seconds=30, what="thinking while pondering")
         nothing_more(e, 0.5)
         hit = search(e, "ponderhit\n", seconds=5)
         check(hit.seconds < 0.22 + 0.5 * pt.SCALE, "bestmove %.2f s after ponderhit" % hit.seconds)
@@ -222,7 +247,7 @@ def case_ponder():
 
         # A ponder search that has ended by itself (a mate) waits for ponderhit.
         e.send("position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\ngo ponder wtime 10000 btime 10000\n")
-        e.expect("^info depth 2 score mate 1 ", what="the mate")
+        e.expect(r"^info depth 2 seldepth \d+ score mate 1 ", what="the mate")
         nothing_more(e, 0.5)
         mate = search(e, "ponderhit\n", seconds=5)
         check(mate.move == "a1a8", "bestmove %s" % mate.move)
@@ -358,7 +383,7 @@ def case_quit():
         e = start_uci(setup="setoption name OwnBook value false\n")
         try:
             e.send("position startpos\ngo infinite\n")
-            e.expect("^info depth 7 ", what="iteration 7")
+            e.expect("^info depth 7 seldepth ", what="iteration 7")
             began = time.monotonic()
             e.finish(command=ending, seconds=3)
             took = time.monotonic() - began
@@ -375,6 +400,89 @@ def case_quit():
         e.kill()
 
 
+def score_of(m):
+    """A scored line's score in centipawns, mates beyond every other score."""
+    kind, value = m.group("score").split()
+    value = int(value)
+    return value if kind == "cp" else (100000 - value if value > 0 else -100000 - value)
+
+
+def case_analysis():
+    # What analysis front ends and testing frameworks use: the options, the
+    # analysis mode without the book, several lines, chosen root moves, mate
+    # searches, exact mate distances, live figures and a scored line before
+    # every bestmove.
+    e = start_uci(book=True)
+    try:
+        cursor = e.cursor
+        e.send("setoption name Threads value 1\nsetoption name MultiPV value 1\nsetoption name UCI_Elo value 1500\n"
+               "setoption name UCI_LimitStrength value false\nsetoption name UCI_AnalyseMode value true\n")
+        ready(e)
+        check("info string" not in e.stdout()[cursor:], "options refused: %s" % e.stdout()[cursor:])
+        analysed = search(e, "position startpos\ngo depth 5\n")
+        check(analysed.infos and not analysed.notes, "analysis of the start position: %s" % analysed.lines)
+        e.send("setoption name UCI_AnalyseMode value false\nsetoption name OwnBook value false\n")
+
+        plain = search(e, "ucinewgame\nposition startpos moves e2e4\ngo depth 7\n")
+        e.send("setoption name MultiPV value 3\n")
+        multi = search(e, "ucinewgame\nposition startpos moves e2e4\ngo depth 7\n")
+        depths = {}
+        for m in map(INFO.fullmatch, multi.infos):
+            if not m.group("bound"):
+                depths.setdefault(int(m.group("depth")), []).append(m)
+        check(sorted(depths) == list(range(2, 8)), "depths %s" % sorted(depths))
+        for depth, lines in depths.items():
+            firsts = [m.group("pv").split()[1] for m in lines]
+            scores = [score_of(m) for m in lines]
+            check([m.group("multipv") for m in lines] == ["1", "2", "3"] and len(set(firsts)) == 3
+                  and scores == sorted(scores, reverse=True), "depth %d: %s" % (depth, [m.group(0) for m in lines]))
+            for first in firsts:
+                legal("new\n", ["e2e4", first], "line of MultiPV 3")
+        check(multi.move == depths[7][0].group("pv").split()[1], "bestmove %s is not line 1" % multi.move)
+        e.send("setoption name MultiPV value 1\n")
+        again = search(e, "ucinewgame\nposition startpos moves e2e4\ngo depth 7\n")
+        check((again.move, again.nodes()) == (plain.move, plain.nodes()), "MultiPV 1 after 3: %s %d, before %s %d"
+              % (again.move, again.nodes(), plain.move, plain.nodes()))
+
+        only = search(e, "position startpos\ngo depth 6 searchmoves a2a3 h2h3\n")
+        firsts = {INFO.fullmatch(l).group("pv").split()[1] for l in only.infos}
+        check(only.move in ("a2a3", "h2h3") and firsts <= {"a2a3", "h2h3"}, "searchmoves: %s" % only.lines)
+
+        # go mate 2 ends by itself on a mate in two.
+        mate = search(e, "position fen 4kb1r/p2n1ppp/4q3/4p1B1/4P3/1Q6/PPP2PPP/2KR4 w k - 0 1\ngo mate 2\n")
+        check(mate.move == "b3b8" and mate.last().group("score") == "mate 2", "go mate 2: %s" % mate.lines)
+
+        # A mate in three played on, each search reusing the table: the
+        # distance is the line's, down to mate 1.
+        fen = "r1b1kb1r/pppp1ppp/5q2/4n3/3KP3/2N3PN/PPP4P/R1BQ1B1R b kq - 0 1"
+        moves = []
+        for distance in (3, 2, 1):
+            step = search(e, "position fen %s moves %s\ngo depth 12\n" % (fen, " ".join(moves)))
+            check(step.last().group("score") == "mate %d" % distance, "mate in %d: %s" % (distance, step.lines))
+            moves += [step.move, step.ponder]
+
+        # A search that starts on a known line sends true figures about once a
+        # second, not a stale line.
+        search(e, "position startpos moves d2d4 d7d5\ngo depth 9\n")
+        known = search(e, "go movetime 3000\n")
+        times = [int(re.search(r" time (\d+)", l).group(1)) for l in known.lines if " nodes " in l]
+        gaps = [b - a for a, b in zip([0] + times, times + [int(known.seconds * 1000)])]
+        check(max(gaps) < 1000 + 500 * pt.SCALE, "figures %s ms apart: %s" % (gaps, known.lines))
+        check(not [l for l in known.lines if " time 0" in l and " nps " in l], "a speed at time 0: %s" % known.lines)
+
+        # A ponder search that has ended (a mate) before ponderhit: a scored
+        # line follows the ponderhit.
+        e.send("position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\ngo ponder wtime 10000 btime 10000\n")
+        e.expect(r"^info depth 2 seldepth \d+ score mate 1 ", what="the mate")
+        nothing_more(e, 0.3)
+        hit = search(e, "ponderhit\n", seconds=5)
+        check(hit.move == "a1a8" and hit.infos and hit.last().group("score") == "mate 1", "after ponderhit: %s"
+              % hit.lines)
+        e.finish()
+    finally:
+        e.kill()
+
+
 CASES = {
     "handshake": case_handshake,
     "limits": case_limits,
@@ -383,6 +491,7 @@ CASES = {
     "positions": case_positions,
     "bad_input": case_bad_input,
     "quit": case_quit,
+    "analysis": case_analysis,
 }
 
 

@@ -49,7 +49,10 @@ TEST(UciGo, ReadsEveryLimitAndNamesWhatItIgnores) {
     EXPECT_EQ(go.depth, 0);
     EXPECT_EQ(go.nodes, 1000000000000);  // cut, not wrapped
     EXPECT_EQ(go.moveTime, INT64_MIN);
-    EXPECT_STREQ(go.ignored, "searchmoves mate wtime soon depth frobnicate");
+    EXPECT_EQ(go.mate, 3);
+    ASSERT_EQ(go.searchMoveCount, 2);
+    EXPECT_STREQ(go.searchMoves[1], "d2d4");
+    EXPECT_STREQ(go.ignored, "wtime soon depth frobnicate");
 }
 
 // The clocks go through xboard's arithmetic: a clock in centiseconds shared
