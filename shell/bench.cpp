@@ -9,7 +9,6 @@
 #include "gamefiles/setboard.h"
 #include "search/search.h"
 #include "shell/engine.h"
-#include "shell/report.h"
 
 namespace {
 
@@ -44,9 +43,9 @@ constexpr int FUZZ_BENCH_DEPTH = 2;
 
 }  // namespace
 
-BenchTotals RunBench(bool verbose) {
-    const SearchReporter reporter = searchReporter;
-    searchReporter = verbose ? XboardThinkingLine : nullptr;
+BenchTotals RunBench(SearchReporter reporter) {
+    const SearchReporter protocolReporter = searchReporter;
+    searchReporter = reporter;
     BenchTotals totals{0, 0.0, true};
     const auto start = std::chrono::steady_clock::now();
     int index = 0;
@@ -75,13 +74,13 @@ BenchTotals RunBench(bool verbose) {
     }
     totals.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     searchLimits = SearchLimits{};
-    searchReporter = reporter;
+    searchReporter = protocolReporter;
     return totals;
 }
 
 int BenchCommand() {
     InitTables();
-    const BenchTotals totals = RunBench(false);
+    const BenchTotals totals = RunBench();
     if (!totals.ok) return 1;
     const double nps = totals.seconds > 0 ? totals.nodes / totals.seconds : 0.0;
     std::printf("%llu nodes %.0f nps\n", static_cast<unsigned long long>(totals.nodes), nps);

@@ -5,16 +5,18 @@
 
 #include <cstdint>
 
+#include "search/search.h"
+
 struct BenchTotals {
     uint64_t nodes;
     double seconds;
     bool ok;  // every position could be set up
 };
 
-// Searches each position on the calling thread with the search silent,
-// printing a line per position; thinking lines only when verbose. The
+// Searches each position on the calling thread, printing a line per
+// position, with the search's reports going to reporter (none: silent). The
 // position and the tables are left as the last search left them.
-BenchTotals RunBench(bool verbose);
+BenchTotals RunBench(SearchReporter reporter = nullptr);
 
 // "pelmot bench": the bench, then "N nodes M nps"; the exit status.
 int BenchCommand();

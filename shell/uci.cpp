@@ -6,6 +6,7 @@
 #include "shell/uci.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -26,6 +27,7 @@
 #include "shell/engine.h"
 #include "shell/events.h"
 #include "shell/report.h"
+#include "shell/strength.h"
 #include "shell/timecontrol.h"
 #include "shell/ucilines.h"
 #include "shell/ucioptions.h"
@@ -150,8 +152,13 @@ struct Search {
     // A root drawn by the history is searched as a fresh start.
     bool rootReset = false;
     uint16_t rootPlies = 0;
+    // Below full strength: the level that chooses among the search's lines.
+    bool limited = false;
+    StrengthLevel level{};
 };
 Search current;
+// The state of the generator behind the weaker levels' choices.
+uint64_t levelSeed = 1;
 
 bool Idle() { return !current.active; }
 
@@ -196,7 +203,15 @@ void AnswerSearch() {
     } else {
         SendScoredLineIfNone();
     }
-    const Move move = PlayableMove(result.move);
+    Move chosen = result.move;
+    if (current.limited && !IsSpecialMove(chosen))
+        chosen = ChooseLevelMove(rootLines, rootLineCount, current.level, levelSeed);
+    if (chosen != result.move) {
+        char text[8];
+        MoveToText(text, chosen);
+        LogLine("-M: the level plays %s", text);
+    }
+    const Move move = PlayableMove(chosen);
     AnswerMove(move, result.score);
     ApplyTableOptions();
 }
@@ -337,12 +352,20 @@ void RestrictRootMoves(const GoCommand& go, SearchLimits& limits) {
 }
 
 // The limits of a search for "go" and the options.
+// The limits of a search for "go" and the options: a weaker level searches
+// fewer nodes and more lines to choose from.
 SearchLimits LimitsForGo(const GoCommand& go) {
     SearchLimits limits;
     limits.nodes = go.nodes > 0 ? static_cast<uint64_t>(go.nodes) : NO_NODE_LIMIT;
     limits.depth = go.depth > 0 ? static_cast<int>(std::min<int64_t>(go.depth, MAX_ITERATION)) : MAX_ITERATION;
     limits.lines = options.multiPv;
     RestrictRootMoves(go, limits);
+    current.limited = options.limitStrength && options.elo < FULL_STRENGTH_ELO;
+    if (current.limited) {
+        current.level = LevelForElo(options.elo);
+        limits.nodes = std::min(limits.nodes, current.level.nodes);
+        limits.lines = std::max(limits.lines, current.level.lines);
+    }
     return limits;
 }
 
@@ -383,7 +406,7 @@ void CommandGo(Words words) {
     }
 
     const SearchLimits limits = LimitsForGo(go);
-    StartInfo(now, limits.lines);
+    StartInfo(now, options.multiPv);
     current.active = true;
     current.pondering = go.ponder;
     current.waitForStop = go.infinite || go.ponder;
@@ -424,7 +447,7 @@ void Accepted(Words) {}
 // "bench": the fixed-depth bench on this thread, then the game as it was.
 void CommandBench(Words) {
     FinishSearch();
-    const BenchTotals totals = RunBench(false);
+    const BenchTotals totals = RunBench();
     Send("%llu nodes %.0f nps", static_cast<unsigned long long>(totals.nodes),
          totals.seconds > 0 ? totals.nodes / totals.seconds : 0.0);
     currentPly = plyRecords;
@@ -471,6 +494,8 @@ void Quit() {
 // The state of a fresh session (a fuzzing run plays many in one process).
 void ResetSession() {
     ResetOptions();
+    // Each session's weaker levels choose differently.
+    levelSeed = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) | 1;
     gameBase[0] = 0;
     gameLength = 0;
     gameRecordFull = false;

@@ -114,6 +114,8 @@ void UciInfo(const SearchReport& report) {
     default: break;
     }
 
+    // A weaker level searches more lines than the front end asked to see.
+    if (report.line > linesShown) return;
     char score[SCORE_TEXT], pv[PV_TEXT_SIZE];
     FormatUciScore(score, sizeof score, report.score, report.matePlies);
     PvMoves(pv, *report.pv);

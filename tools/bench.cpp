@@ -1,11 +1,13 @@
 // Developer benchmark of the search.
 //
-//   pelmot-bench [-v]                       fixed positions to fixed depths; the
+//   pelmot-bench [-v|--uci]                 fixed positions to fixed depths; the
 //                                           node total is the search's signature
 //   pelmot-bench --tactics [DEPTH] [FILE]   share of tactical positions whose
 //                                           best move is found at DEPTH
 //
-// Thinking lines are hidden unless -v is given.
+// Thinking lines are hidden unless -v (xboard's) or --uci (UCI's info lines,
+// live figures and root moves included) is given: the bench with and
+// without them gives the cost of thinking aloud.
 
 #include <chrono>
 #include <cstdio>
@@ -23,6 +25,7 @@
 #include "search/search.h"
 #include "shell/bench.h"
 #include "shell/report.h"
+#include "shell/uciinfo.h"
 
 namespace {
 
@@ -36,8 +39,8 @@ Move RunSearch(int depth, bool verbose) {
     return IterativeSearch();
 }
 
-int Bench(bool verbose) {
-    const BenchTotals totals = RunBench(verbose);
+int Bench(SearchReporter reporter) {
+    const BenchTotals totals = RunBench(reporter);
     if (!totals.ok) return 1;
     std::printf("nodes %llu\n", static_cast<unsigned long long>(totals.nodes));
     std::printf("seconds %.2f\n", totals.seconds);
@@ -107,20 +110,22 @@ int Tactics(int depth, const char* fileName, bool verbose) {
 int main(int argc, char** argv) {
     InitTables();
     bool verbose = false;
+    SearchReporter reporter = nullptr;
     bool tactics = false;
     int depth = 9;
     const char* fileName = PELMOT_TACTICS_FILE;
     bool depthSeen = false;
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "-v")) verbose = true;
+        if (!std::strcmp(argv[i], "-v")) verbose = true, reporter = XboardThinkingLine;
+        else if (!std::strcmp(argv[i], "--uci") && !tactics) reporter = UciInfo;
         else if (!std::strcmp(argv[i], "--tactics")) tactics = true;
         else if (tactics && !depthSeen && std::atoi(argv[i]) > 0) depth = std::atoi(argv[i]), depthSeen = true;
         else if (tactics) fileName = argv[i];
         else {
-            std::printf("usage: pelmot-bench [-v] | pelmot-bench [-v] --tactics [DEPTH] [FILE]\n");
+            std::printf("usage: pelmot-bench [-v|--uci] | pelmot-bench [-v] --tactics [DEPTH] [FILE]\n");
             return 2;
         }
     }
     if (depth > 127) depth = 127;
-    return tactics ? Tactics(depth, fileName, verbose) : Bench(verbose);
+    return tactics ? Tactics(depth, fileName, verbose) : Bench(reporter);
 }

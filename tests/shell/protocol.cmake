@@ -15,4 +15,4 @@ pelmot_session_tests(protocol protocol_test.py
   quit_pondering results illegal_moves time_control clock_alone clock_limit undo remove
   no_new no_clock colour_takeback book_alarm levels)
 pelmot_session_tests(uci uci_sessions.py
-  handshake limits ponder clocks positions bad_input quit analysis)
+  handshake limits ponder clocks positions bad_input quit analysis levels)

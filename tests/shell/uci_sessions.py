@@ -483,6 +483,31 @@ def case_analysis():
         e.kill()
 
 
+def case_levels():
+    # GNOME Chess's easy level: go depth 1 searches one ply. A weaker level
+    # answers a long clock at once, shows the lines asked for, and varies
+    # its choice among close moves; full strength keeps its one move.
+    e = start_uci(setup="setoption name OwnBook value false\n")
+    try:
+        one = search(e, "position startpos moves e2e4\ngo depth 1\n")
+        check({INFO.fullmatch(l).group("depth") for l in one.infos} == {"1"}, "go depth 1: %s" % one.lines)
+        legal("new\n", ["e2e4", one.move], "go depth 1")
+        e.send("setoption name UCI_LimitStrength value true\nsetoption name UCI_Elo value 1000\n")
+        weak = [search(e, "ucinewgame\nposition startpos moves e2e4\ngo wtime 600000 btime 600000\n")
+                for _ in range(12)]
+        check(all(w.seconds < 2 * pt.SCALE for w in weak), "level 1000 took %s s" % [w.seconds for w in weak])
+        check(all(INFO.fullmatch(l).group("multipv") is None for w in weak for l in w.infos), "lines shown")
+        for w in weak:
+            legal("new\n", ["e2e4", w.move], "level 1000")
+        e.send("setoption name UCI_LimitStrength value false\n")
+        full = [search(e, "ucinewgame\nposition startpos moves e2e4\ngo depth 6\n").move for _ in range(3)]
+        check(len({w.move for w in weak}) > 1 and len(set(full)) == 1, "level 1000 played %s, full strength %s"
+              % ([w.move for w in weak], full))
+        e.finish()
+    finally:
+        e.kill()
+
+
 CASES = {
     "handshake": case_handshake,
     "limits": case_limits,
@@ -492,6 +517,7 @@ CASES = {
     "bad_input": case_bad_input,
     "quit": case_quit,
     "analysis": case_analysis,
+    "levels": case_levels,
 }
 
 
