@@ -5,17 +5,17 @@
 
 namespace {
 
-// Nodes per move at the strongest limited level, and the levels between one
-// halving of them and the next.
-constexpr double NODES_BELOW_FULL = 400000;
-constexpr double ELO_PER_HALVING = 75;
+// Nodes per move at level 1700, and the levels between one halving of them
+// and the next (from matches against Stockfish's own levels).
+constexpr double NODES_AT_1700 = 100000;
+constexpr double ELO_PER_HALVING = 60;
 // The search always finishes its second iteration; fewer nodes change nothing.
 constexpr double FEWEST_NODES = 64;
 // Root moves the weaker levels choose from.
 constexpr int LEVEL_LINES = 4;
 // Noise begins below this level and grows by NOISE_PER_ELO centipawns per
 // point below it.
-constexpr int NOISE_FROM_ELO = 1900;
+constexpr int NOISE_FROM_ELO = 1800;
 constexpr double NOISE_PER_ELO = 0.25;
 // A line worse than the best by more than the noise and this margin is
 // never played, however weak the level.
@@ -34,7 +34,7 @@ uint64_t NextRandom(uint64_t& state) {
 StrengthLevel LevelForElo(int elo) {
     if (elo >= FULL_STRENGTH_ELO) return {NO_NODE_LIMIT, 1, 0, 0};
     elo = std::max(elo, WEAKEST_ELO);
-    const double nodes = NODES_BELOW_FULL * std::exp2((elo - (FULL_STRENGTH_ELO - 1)) / ELO_PER_HALVING);
+    const double nodes = NODES_AT_1700 * std::exp2((elo - 1700) / ELO_PER_HALVING);
     const int noise = static_cast<int>(std::max(0, NOISE_FROM_ELO - elo) * NOISE_PER_ELO);
     return {static_cast<uint64_t>(std::max(nodes, FEWEST_NODES)), noise > 0 ? LEVEL_LINES : 1, noise,
             noise + LOSS_MARGIN};

@@ -387,8 +387,10 @@ void CommandGo(Words words) {
     }
     const bool timed = SetGoClocks(go, pos.sideToMove);
     // Analysis wants the search's own view: no book then, nor for a search
-    // of chosen moves or for a mate.
-    const bool analysis = options.analyseMode || go.infinite || go.searchMoveCount > 0 || go.mate > 0;
+    // of chosen moves or for a mate, nor when several lines are asked for
+    // (ChessX analyses with "go movetime" and UCI_AnalyseMode off).
+    const bool analysis =
+        options.analyseMode || go.infinite || go.searchMoveCount > 0 || go.mate > 0 || options.multiPv > 1;
     const Move book = options.ownBook && !analysis ? ChooseBookMove() : MOVE_NONE;
     if (book != MOVE_NONE && !go.ponder) {
         AnswerBookMove(book);
