@@ -20,7 +20,9 @@
 #
 # Needs cutechess-cli (built from source by the testers' build script) and
 # Debian's stockfish, on PATH or in /usr/games. Stockfish 15.1 takes UCI_Elo
-# from 1350 on: lower levels play Pelmot only.
+# from 1350 on: lower levels play Pelmot only. cutechess-cli sends only the
+# options an engine declares, so an engine without UCI_Elo plays every level
+# at full strength: the script warns.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 games=40
@@ -29,7 +31,6 @@ engine=$root/build/pelmot
 book=$root/build/Pelmot.book
 out=$root/build/calibrate-$(date +%Y%m%d-%H%M%S)
 openings=$root/scripts/data/openings.pgn
-stockfish_lowest=1350
 step=300
 while getopts "n:c:e:b:d:" option; do
   case $option in
@@ -53,6 +54,16 @@ cutechess=$(find_program cutechess-cli)
 stockfish=$(find_program stockfish)
 [ -x "$engine" ] || { echo "calibrate.sh: no engine $engine" >&2; exit 77; }
 mkdir -p "$out"
+
+# The UCI_Elo range that an engine declares, "MIN MAX", or nothing.
+elo_range() {
+  (cd "$out" && printf 'uci\nquit\n' | timeout 10 "$1" 2>/dev/null) |
+    sed -n 's/^option name UCI_Elo type spin .* min \([0-9]*\) max \([0-9]*\).*/\1 \2/p'
+}
+read -r stockfish_lowest stockfish_highest < <(elo_range "$stockfish") ||
+  { echo "calibrate.sh: $stockfish declares no UCI_Elo" >&2; exit 77; }
+[ -n "$(elo_range "$engine")" ] ||
+  echo "calibrate.sh: warning: $engine declares no UCI_Elo: every level plays at full strength" >&2
 
 # The cutechess-cli options of a player at level $1, one a line: Pelmot in
 # a folder of its own (for its book and log) named after $2, or Stockfish.
@@ -84,7 +95,7 @@ match() {
 
 first=() second=()
 for level in "${levels[@]}"; do
-  if [ "$level" -ge "$stockfish_lowest" ]; then
+  if [ "$level" -ge "$stockfish_lowest" ] && [ "$level" -le "$stockfish_highest" ]; then
     mapfile -t first < <(pelmot_player "$level" sf)
     mapfile -t second < <(stockfish_player "$level")
     match
