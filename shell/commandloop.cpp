@@ -298,11 +298,13 @@ void CommandQuit() {
 // "white" and "black". Front ends send the side already to move before
 // "go" (the engine then plays it), which changes nothing, so moves can still
 // be taken back. Naming the other side changes the side to move; the moves
-// before that were made with the other side to move and are not kept.
+// before that were made with the other side to move and are not kept,
+// unless the next colour command puts the side back with nothing played in
+// between: the board is then the game's again, with all its moves.
 void CommandSide(Colour side) {
     StopAndRestoreBoard();
     if (pos.sideToMove == side) return;
-    CutGameMoves();
+    if (!UndoCutGameMoves()) CutGameMoves();
     pos.sideToMove = side;
     gameSideToMove = side;
 }

@@ -32,7 +32,17 @@ int gameMovesNext = 0;   // slot of the next move
 int gameMovesCount = 0;  // moves kept, at most GAME_MOVES_KEPT
 bool gameMovesCut = false;  // moves were played before the oldest kept
 
+// The ring as it was before the last cut, while the slots still hold its
+// moves: nothing has been played, taken back or set up since.
+struct GameMovesMark {
+    int next, count;
+    bool cut;
+};
+GameMovesMark beforeCut;
+bool cutUndoable = false;
+
 GameMove& PushGameMove(Move move) {
+    cutUndoable = false;
     GameMove& slot = gameMoves[gameMovesNext];
     slot.move = move;
     gameMovesNext = (gameMovesNext + 1) % GAME_MOVES_KEPT;
@@ -285,6 +295,7 @@ int GameMovesKept() { return gameMovesCount; }
 
 bool TakeBackGameMoves(int count) {
     if (count > gameMovesCount) return false;
+    cutUndoable = false;
     for (int i = 0; i < count; ++i) {
         gameMovesNext = (gameMovesNext + GAME_MOVES_KEPT - 1) % GAME_MOVES_KEPT;
         --gameMovesCount;
@@ -304,12 +315,24 @@ void ForgetGameMoves() {
     gameMovesNext = 0;
     gameMovesCount = 0;
     gameMovesCut = false;
+    cutUndoable = false;
 }
 
 void CutGameMoves() {
-    const bool played = gameMovesCount > 0 || gameMovesCut;
+    const GameMovesMark before{gameMovesNext, gameMovesCount, gameMovesCut};
     ForgetGameMoves();
-    gameMovesCut = played;
+    gameMovesCut = before.count > 0 || before.cut;
+    beforeCut = before;
+    cutUndoable = true;
+}
+
+bool UndoCutGameMoves() {
+    if (!cutUndoable) return false;
+    gameMovesNext = beforeCut.next;
+    gameMovesCount = beforeCut.count;
+    gameMovesCut = beforeCut.cut;
+    cutUndoable = false;
+    return true;
 }
 
 bool GameMovesCut() { return gameMovesCut; }

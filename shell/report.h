@@ -40,6 +40,9 @@ void ForgetGameMoves();
 // Called when the position changes outside the game with earlier moves
 // played (the side to move changed): they are no longer kept.
 void CutGameMoves();
+// Gives back the moves that the last CutGameMoves dropped, when nothing has
+// been played, taken back or set up since; false, doing nothing, otherwise.
+bool UndoCutGameMoves();
 // True when moves of the game were played before those kept.
 bool GameMovesCut();
 

@@ -3,8 +3,10 @@
 # the engine as xboard's engine list does, with a scratch home and from a
 # folder that is neither the install folder nor the per-user one: it must
 # answer "go" after "new" with a book move, report no book error, and write
-# its log in the per-user folder only. The UCI entry's command, as polyglot
-# starts it, must do the same in UCI mode.
+# its log in a folder of its own below the per-user one only. The UCI
+# entry's command, as polyglot starts it, must do the same in UCI mode. Two
+# engines started at once must write two whole logs, and the folders of
+# ended engines must be cleaned up.
 #
 #   install_test.sh BUILD_DIR SCRATCH_DIR
 set -u
@@ -67,12 +69,15 @@ session() {
     move=$(sed -n "s/^$answer\$/\\1/p" "$out")
     [ -n "$move" ] || fault "no book move from $command ($*): $(tr '\n' '|' <"$out")"
     grep -q "BOOK ERROR\|opening book" "$out" && fault "book error from $command ($*)"
-    if [ -f "$logdir/Pelmot.log" ]; then
-        grep -qx -- "-M: move(book): $move" "$logdir/Pelmot.log" || fault "move $move was not from the book ($*)"
+    # The sessions run one after the other: the newest log is this one's.
+    local log
+    log=$(ls -t "$logdir"/logs/*/Pelmot.log 2>/dev/null | head -1)
+    if [ -n "$log" ]; then
+        grep -qx -- "-M: move(book): $move" "$log" || fault "move $move was not from the book ($*)"
+        [ -e "$(dirname "$log")/Pelmot.book" ] || fault "no book link beside $log"
     else
-        fault "no log in $logdir ($*)"
+        fault "no log in $logdir/logs ($*)"
     fi
-    [ -e "$logdir/Pelmot.book" ] || fault "no book link in $logdir"
 }
 
 move='\([a-h][1-8][a-h][1-8][qrbn]\{0,1\}\)'
@@ -87,6 +92,44 @@ if [ -n "$uciCommand" ]; then
     session "$uciCommand" 'uci\nucinewgame\nposition startpos\ngo wtime 60000 btime 60000\n' "bestmove $move.*" \
         "$dir/home/.local/share/pelmot" HOME="$dir/home"
 fi
+# Two engines at once, as PyChess starts its player and hint engines. The
+# per-user folder already holds folders of ended engines: ids above the
+# largest a process can have, oldest first, the oldest with a file of the
+# user's; and one of a running process.
+if [ -n "$command" ]; then
+    logs=$dir/home/.local/share/pelmot/logs
+    now=$(date +%s)
+    mkdir -p "$logs/9000001" && echo notes >"$logs/9000001/notes.txt"
+    for i in 1 2 3 4 5 6 7 8; do
+        mkdir -p "$logs/900000$i" && echo old >"$logs/900000$i/Pelmot.log"
+        touch -d "@$((now - 100 + i))" "$logs/900000$i"
+    done
+    sleep 60 &
+    running=$!
+    mkdir "$logs/$running"
+    touch -d "@$((now - 200))" "$logs/$running"
+    together=()
+    for move in e2e4 d2d4; do
+        { printf 'xboard\nprotover 2\nnew\nforce\n%s\n' $move; sleep 2; printf 'quit\n'; } |
+            (cd "$dir/elsewhere" && env -u XDG_DATA_HOME HOME="$dir/home" timeout 30 sh -c "$command") >/dev/null 2>&1 &
+        together+=($!)
+    done
+    wait "${together[@]}"
+    kill "$running"
+    for move in e2e4 d2d4; do
+        log=$(grep -lx -- "::cmd:: $move" "$logs"/*/Pelmot.log)
+        [ "$(echo "$log" | wc -w)" -eq 1 ] || { fault "move $move in the logs: ${log:-none}"; continue; }
+        [ "$(grep -c -- '^::cmd:: ' "$log")" -eq 7 ] && grep -qx -- '::cmd:: quit' "$log" ||
+            fault "the log of the engine given $move is not its whole story: $(grep -- '^::cmd:: ' "$log" | tr '\n' '|')"
+    done
+    # The three sessions above and the newest three of the eight are kept;
+    # of the oldest only the user's file.
+    kept=$(cd "$logs" && echo 900000*)
+    [ "$kept" = "9000001 9000006 9000007 9000008" ] || fault "ended engines' folders kept: $kept"
+    [ "$(ls "$logs/9000001")" = notes.txt ] || fault "folder 9000001 holds: $(ls "$logs/9000001")"
+    [ -d "$logs/$running" ] || fault "the folder of a running engine was removed"
+fi
+
 strays=$(find "$dir/elsewhere" "$prefix" "$dir/home" -maxdepth 1 -name Pelmot.log; find "$dir/elsewhere" -mindepth 1)
 [ -z "$strays" ] || fault "files outside the per-user folder: $strays"
 

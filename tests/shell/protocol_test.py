@@ -830,6 +830,17 @@ def case_colour_takeback():
         e.wait_log(r"-M: cannot take back 1 move: 0 kept")
         keys = key_lines(e)
         check(keys[-1] == keys[0], "not back after e2e4: keys %s" % keys)
+
+        # Two colour commands that cancel out change nothing: every move can
+        # still be taken back, and e2e4 is legal again.
+        for before, colours, takeback in ((["e2e4"], "white\nblack\n", "remove\n"),
+                                          (["e2e4", "e7e5"], "black\nwhite\n", "undo\nundo\nundo\n")):
+            e.send("new\nforce\n" + "".join(m + "\n" for m in before) + colours + "go\n")
+            engine_move(e)
+            e.send("force\n" + takeback + "e2e4\na1a1\n")
+            e.expect(r"^Illegal move: a1a1$", what="sentinel")
+        refusals = re.findall(r"^Illegal move: .*$", e.stdout(), re.M)
+        check(refusals == ["Illegal move: a1a1"] * 2, "refusals after cancelling colours: %s" % refusals)
         e.finish()
     finally:
         e.kill()
