@@ -1,0 +1,515 @@
+#include "gamefiles/pgnjobs.h"
+
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "gamefiles/input.h"
+#include "gamefiles/progress.h"
+
+namespace {
+
+// ---- A window on the text ----
+
+// The text of an input from offset base on, read as far as asked.
+class TextWindow {
+public:
+    explicit TextWindow(Input& input) : input_(input) {}
+    // Makes the text up to offset end available if there is that much;
+    // false when the text ends (or fails) first.
+    bool Reach(uint64_t end) {
+        while (base_ + bytes_.size() < end && !ended_) {
+            const size_t at = bytes_.size();
+            bytes_.resize(at + READ_BLOCK);
+            const size_t got = input_.Read(bytes_.data() + at, READ_BLOCK);
+            bytes_.resize(at + got);
+            ended_ = got == 0;
+        }
+        return base_ + bytes_.size() >= end;
+    }
+    // The text's length, once Reach has failed.
+    uint64_t End() const { return base_ + bytes_.size(); }
+    // The byte at offset, which Reach has made available.
+    char At(uint64_t offset) const { return bytes_[offset - base_]; }
+    const char* Data(uint64_t offset) const { return bytes_.data() + (offset - base_); }
+    // Forgets the text before offset; passes over it in the input when it
+    // was never read.
+    void Drop(uint64_t offset) {
+        if (offset <= base_) return;
+        if (offset >= End()) {
+            const uint64_t skip = offset - End();
+            bytes_.clear();
+            base_ = offset;
+            if (!ended_ && !input_.Skip(skip)) {
+                ended_ = true;
+                // Short of offset: the text ends before it.
+                base_ = offset;
+                shortEnd_ = true;
+            }
+            return;
+        }
+        bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<ptrdiff_t>(offset - base_));
+        base_ = offset;
+    }
+    // True when passing over text found its end before the place asked for:
+    // the text is shorter than that place.
+    bool EndedShort() const { return shortEnd_; }
+    Input& Source() { return input_; }
+
+private:
+    static constexpr size_t READ_BLOCK = 1 << 16;
+    Input& input_;
+    std::vector<char> bytes_;
+    uint64_t base_ = 0;
+    bool ended_ = false;
+    bool shortEnd_ = false;
+};
+
+// The text of a window from a place on, as an input of its own.
+class WindowInput : public Input {
+public:
+    WindowInput(TextWindow& window, uint64_t start) : window_(window), at_(start) {}
+    size_t Read(char* data, size_t size) override {
+        if (!window_.Reach(at_ + 1)) {
+            failure_ = window_.Source().Failure();
+            return 0;
+        }
+        window_.Reach(at_ + size);
+        const size_t got = static_cast<size_t>(std::min<uint64_t>(size, window_.End() - at_));
+        std::memcpy(data, window_.Data(at_), got);
+        at_ += got;
+        return got;
+    }
+
+private:
+    TextWindow& window_;
+    uint64_t at_;
+};
+
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// How far back the line before a tag line is looked at.
+constexpr uint64_t LOOK_BACK = 256;
+
+// True when a game almost always begins at p: a line that opens a tag ("["
+// and a letter) after a line that does not end like a tag (a blank line, or
+// the end of a movetext). Needs the text from p - LOOK_BACK to p + 2.
+bool GameLikelyAt(const TextWindow& window, uint64_t p) {
+    if (p == 0 || window.At(p) != '[' || !IsLetter(window.At(p + 1)) || window.At(p - 1) != '\n') return false;
+    const uint64_t stop = p > LOOK_BACK ? p - LOOK_BACK : 0;
+    for (uint64_t q = p - 1; q > stop; --q) {
+        const char c = window.At(q - 1);
+        if (c != '\n' && c != '\r' && c != ' ' && c != '\t') return c != ']';
+    }
+    return true;
+}
+
+// Finds the first likely game start at or after from, looking no further
+// than up to: its place, or the text's end when the text ends first, or
+// UINT64_MAX when there is none up to there.
+uint64_t LikelyStartFrom(TextWindow& window, uint64_t from, uint64_t upTo) {
+    for (uint64_t p = from; p <= upTo; ++p) {
+        if (!window.Reach(p + 2)) return window.End();
+        if (GameLikelyAt(window, p)) return p;
+    }
+    return UINT64_MAX;
+}
+
+// ---- The journal of a job ----
+
+enum Entry : unsigned char { GAME_STORED = 1, GAME_SKIPPED = 2, PIECE_END = 3 };
+enum PieceEndKind : unsigned char { NEXT = 0, TEXT_END = 1, READ_FAILED = 2 };
+
+class JournalWriter {
+public:
+    explicit JournalWriter(int fd) : file_(fdopen(fd, "wb")) {}
+    ~JournalWriter() {
+        if (file_) std::fclose(file_);
+    }
+    template <typename T>
+    void Put(const T& value) {
+        ok_ = ok_ && std::fwrite(&value, sizeof value, 1, file_) == 1;
+    }
+    void PutBytes(const void* bytes, size_t size) { ok_ = ok_ && std::fwrite(bytes, 1, size, file_) == size; }
+    void PutText(const std::string& text) {
+        Put(static_cast<uint32_t>(text.size()));
+        PutBytes(text.data(), text.size());
+    }
+    bool Close() {
+        const bool closed = std::fclose(file_) == 0;
+        file_ = nullptr;
+        return ok_ && closed;
+    }
+    bool Ok() const { return file_ && ok_; }
+
+private:
+    std::FILE* file_;
+    bool ok_ = true;
+};
+
+class JournalReader {
+public:
+    explicit JournalReader(int fd) : file_(fdopen(fd, "rb")) {}
+    ~JournalReader() {
+        if (file_) std::fclose(file_);
+    }
+    template <typename T>
+    T Get() {
+        T value{};
+        if (!file_ || std::fread(&value, sizeof value, 1, file_) != 1) ok_ = false;
+        return value;
+    }
+    void GetBytes(void* bytes, size_t size) {
+        if (!file_ || std::fread(bytes, 1, size, file_) != size) ok_ = false;
+    }
+    std::string GetText() {
+        const uint32_t size = Get<uint32_t>();
+        std::string text(ok_ ? size : 0, '\0');
+        GetBytes(text.data(), text.size());
+        return text;
+    }
+    bool Ok() const { return ok_; }
+
+private:
+    std::FILE* file_;
+    bool ok_ = true;
+};
+
+// What the jobs show of their progress, in memory shared with the parent.
+struct JobProgress {
+    std::atomic<int64_t> games;
+    std::atomic<uint64_t> fileBytes;
+};
+
+// ---- One job ----
+
+// A reader of the text from a game start on, with the start of its next game.
+struct PieceReader {
+    std::unique_ptr<WindowInput> input;
+    std::unique_ptr<PgnReader> reader = std::make_unique<PgnReader>();
+    uint64_t start = 0;  // where the reader began
+    bool ended = false;  // the text ended before another game
+
+    void Begin(TextWindow& window, uint64_t at, bool first) {
+        start = at;
+        input = std::make_unique<WindowInput>(window, at);
+        reader->Open(*input);
+        if (first) SkipByteOrderMark(*reader);
+        SkipToTags(*reader);
+        ended = reader->AtTextEnd();
+    }
+    uint64_t Next() const { return start + reader->BytesRead(); }
+};
+
+// Piece number n begins at the first likely game start at or after
+// n x pieceSize (piece 0 at the text's start); a piece may be empty.
+class Job {
+public:
+    Job(TextWindow& window, uint64_t pieceSize, JournalWriter& journal, JobProgress& progress)
+        : window_(window), pieceSize_(pieceSize), journal_(journal), progress_(progress) {}
+
+    // Reads piece number piece and writes its journal; false when the text
+    // ends before the piece.
+    bool ReadPiece(uint64_t piece) {
+        const uint64_t start = piece == 0 ? 0 : OwnStart(piece * pieceSize_);
+        if (piece > 0 && !window_.Reach(start + 1)) {
+            EndPiece(start, 0, 0, window_.Source().Failure().empty() ? TEXT_END : READ_FAILED);
+            return false;
+        }
+        PieceReader a;
+        a.Begin(window_, start, piece == 0);
+        // The piece's end is looked for behind the reader, so that the text
+        // held stays small whatever the piece's length.
+        const uint64_t nextPiece = (piece + 1) * pieceSize_;
+        uint64_t end = UINT64_MAX, scanned = nextPiece;
+        while (!a.ended) {
+            const uint64_t at = a.Next();
+            if (end == UINT64_MAX && at >= nextPiece) {
+                end = LikelyStartFrom(window_, scanned, at);
+                scanned = at + 1;
+            }
+            if (at >= end) break;
+            ReadGame(a, true);
+            const uint64_t keep = std::min(a.Next(), scanned);
+            window_.Drop(keep > LOOK_BACK ? keep - LOOK_BACK : 0);
+        }
+        if (a.ended) {
+            EndPiece(end, 0, 0, a.reader->Failed() ? READ_FAILED : TEXT_END);
+            return true;
+        }
+        if (a.Next() != end) Meet(a, piece + 1, end);
+        if (a.ended) EndPiece(end, 0, 0, a.reader->Failed() ? READ_FAILED : TEXT_END);
+        else EndPiece(end, a.Next(), a.reader->Line(), NEXT);
+        return true;
+    }
+
+private:
+    // The first likely game start at or after from, the text before it passed
+    // over a block at a time.
+    uint64_t OwnStart(uint64_t from) {
+        window_.Drop(from > LOOK_BACK ? from - LOOK_BACK : 0);
+        for (;;) {
+            const uint64_t found = LikelyStartFrom(window_, from, from + SCAN_BLOCK);
+            if (found != UINT64_MAX) return found;
+            from += SCAN_BLOCK + 1;
+            window_.Drop(from - LOOK_BACK);
+        }
+    }
+
+    // Reads one game of r; with record, writes it to the journal.
+    void ReadGame(PieceReader& r, bool record) {
+        static GameRecord game;
+        const uint64_t at = r.Next();
+        const int64_t line = r.reader->Line();
+        SkipReason why;
+        const uint16_t result = ReadPgnGame(game, *r.reader, why);
+        SkipToTags(*r.reader);
+        r.ended = r.reader->AtTextEnd();
+        if (!record) return;
+        if (result != 0) {
+            unsigned char bytes[2 * (GAME_MAX_MOVES + 1)];
+            EncodeGame(game, bytes);
+            const uint16_t size = static_cast<uint16_t>(GameRecordSize(game));
+            journal_.Put(GAME_STORED);
+            journal_.Put(at);
+            journal_.Put(line);
+            journal_.Put(size);
+            journal_.PutBytes(bytes, size);
+        } else {
+            journal_.Put(GAME_SKIPPED);
+            journal_.Put(at);
+            journal_.Put(line);
+            journal_.Put(static_cast<int32_t>(why.ply));
+            journal_.PutText(why.text);
+            journal_.PutText(why.detail);
+        }
+        progress_.games.fetch_add(1, std::memory_order_relaxed);
+        progress_.fileBytes.store(window_.Source().FileBytesRead(), std::memory_order_relaxed);
+    }
+
+    // Where piece number piece (at least next, which begins at nextStart)
+    // begins: the text before nextStart holds no likely game start, and the
+    // text from there on is still held.
+    uint64_t StartAfter(uint64_t piece, uint64_t next, uint64_t nextStart) {
+        if (piece == next || piece * pieceSize_ <= nextStart) return nextStart;
+        uint64_t from = piece * pieceSize_, found = UINT64_MAX;
+        while (found == UINT64_MAX) {
+            found = LikelyStartFrom(window_, from, from + SCAN_BLOCK);
+            from += SCAN_BLOCK + 1;
+        }
+        return found;
+    }
+
+    // Reads on with a past the end of its piece until it stands at a game
+    // start that the job of the piece holding that start reads as well (the
+    // next piece is number next and begins at nextStart).
+    void Meet(PieceReader& a, uint64_t next, uint64_t nextStart) {
+        PieceReader b;
+        uint64_t bPiece = UINT64_MAX, bEnd = 0;
+        while (!a.ended) {
+            const uint64_t at = a.Next();
+            uint64_t piece = std::max(next, at / pieceSize_);
+            while (piece > next && StartAfter(piece, next, nextStart) > at) --piece;
+            while (StartAfter(piece + 1, next, nextStart) <= at) ++piece;
+            if (piece != bPiece) {
+                bPiece = piece;
+                bEnd = StartAfter(piece + 1, next, nextStart);
+                b.Begin(window_, StartAfter(piece, next, nextStart), false);
+            }
+            while (!b.ended && b.Next() < at && b.Next() < bEnd) ReadGame(b, false);
+            if (!b.ended && b.Next() == at) return;
+            ReadGame(a, true);
+        }
+    }
+
+    void EndPiece(uint64_t end, uint64_t next, int64_t line, PieceEndKind kind) {
+        journal_.Put(PIECE_END);
+        journal_.Put(end);
+        journal_.Put(next);
+        journal_.Put(line);
+        journal_.Put(kind);
+        journal_.PutText(kind == READ_FAILED ? window_.Source().Failure() : std::string());
+    }
+
+    static constexpr uint64_t SCAN_BLOCK = 1 << 16;
+    TextWindow& window_;
+    uint64_t pieceSize_;
+    JournalWriter& journal_;
+    JobProgress& progress_;
+};
+
+bool RunJob(const char* name, int job, int jobs, uint64_t pieceSize, int journalFd, JobProgress& progress) {
+    JournalWriter journal(journalFd);
+    OpenedInput opened = OpenInput(name, false);
+    if (!opened.input) return false;
+    TextWindow window(*opened.input);
+    Job reader(window, pieceSize, journal, progress);
+    for (uint64_t piece = static_cast<uint64_t>(job);; piece += static_cast<uint64_t>(jobs))
+        if (!reader.ReadPiece(piece) || !journal.Ok()) break;
+    return journal.Close();
+}
+
+// A journal in folder that goes with its last descriptor.
+int MakeJournal(const std::string& folder, std::string& reason) {
+    std::string name = folder + "/.pelmot-games-job-XXXXXX";
+    const int fd = mkstemp(name.data());
+    if (fd < 0) {
+        reason = "cannot create a file in '" + folder + "': " + std::strerror(errno);
+        return -1;
+    }
+    unlink(name.c_str());
+    return fd;
+}
+
+}  // namespace
+
+JobsEnd ReadGamesInJobs(const char* name, int jobs, uint64_t pieceSize, const std::string& folder,
+                        const TakeGame& take) {
+    JobsEnd end;
+    std::vector<int> journals;
+    auto closeAll = [&] {
+        for (int fd : journals) close(fd);
+    };
+    for (int k = 0; k < jobs; ++k) {
+        const int fd = MakeJournal(folder, end.words);
+        if (fd < 0) {
+            closeAll();
+            end.failure = "cannot start the jobs";
+            return end;
+        }
+        journals.push_back(fd);
+    }
+    void* shared = mmap(nullptr, sizeof(JobProgress) * jobs, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (shared == MAP_FAILED) {
+        closeAll();
+        end.failure = "cannot start the jobs";
+        end.words = std::string("cannot start the jobs: ") + std::strerror(errno);
+        return end;
+    }
+    JobProgress* progress = new (shared) JobProgress[jobs]();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::vector<pid_t> children;
+    for (int k = 0; k < jobs; ++k) {
+        const pid_t child = fork();
+        if (child == 0) {
+            // The job's own descriptor is written with a duplicate of it; the
+            // parent reads the journal from the start afterwards.
+            const int fd = dup(journals[k]);
+            _exit(fd >= 0 && RunJob(name, k, jobs, pieceSize, fd, progress[k]) ? 0 : 1);
+        }
+        if (child < 0) {
+            end.words = std::string("cannot start the jobs: ") + std::strerror(errno);
+            break;
+        }
+        children.push_back(child);
+    }
+    // The parent shows the jobs' progress while it waits.
+    bool jobsOk = static_cast<int>(children.size()) == jobs;
+    size_t running = children.size();
+    while (running > 0) {
+        int status = 0;
+        const pid_t done = waitpid(-1, &status, WNOHANG);
+        if (done > 0) {
+            --running;
+            jobsOk = jobsOk && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+            continue;
+        }
+        if (done < 0 && errno != EINTR) break;
+        int64_t games = 0;
+        uint64_t bytes = UINT64_MAX;
+        for (int k = 0; k < jobs; ++k) {
+            games += progress[k].games.load(std::memory_order_relaxed);
+            bytes = std::min(bytes, progress[k].fileBytes.load(std::memory_order_relaxed));
+        }
+        ProgressGame(games, bytes);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    munmap(shared, sizeof(JobProgress) * jobs);
+    if (!jobsOk) {
+        closeAll();
+        end.failure = "a job of the conversion failed";
+        if (end.words.empty()) end.words = "a job of the conversion failed (no room for its journal in '" + folder + "'?)";
+        return end;
+    }
+
+    // The games in input order: every piece from its job's journal, the games
+    // from the start where the reading before them stopped.
+    std::vector<std::unique_ptr<JournalReader>> readers;
+    for (int fd : journals) {
+        lseek(fd, 0, SEEK_SET);
+        readers.push_back(std::make_unique<JournalReader>(fd));
+    }
+    journals.clear();
+    uint64_t next = 0;       // the start of the next game to take
+    int64_t nextLine = 1;    // its line
+    bool first = true;
+    end.ran = true;
+    for (uint64_t piece = 0;; ++piece) {
+        JournalReader& journal = *readers[piece % static_cast<uint64_t>(jobs)];
+        bool taking = first;
+        int64_t lineShift = 0;  // the text's line of a line of this piece
+        for (;;) {
+            const Entry entry = journal.Get<Entry>();
+            if (!journal.Ok()) {
+                end.ran = false;
+                end.failure = end.words = "a job's journal cannot be read";
+                return end;
+            }
+            if (entry == PIECE_END) {
+                const uint64_t pieceEnd = journal.Get<uint64_t>();
+                const uint64_t pieceNext = journal.Get<uint64_t>();
+                const int64_t line = journal.Get<int64_t>();
+                const PieceEndKind kind = journal.Get<PieceEndKind>();
+                const std::string failure = journal.GetText();
+                // A piece before the next game is passed over whole.
+                if (!first && !taking) {
+                    if (next >= pieceEnd) break;
+                    end.ran = false;
+                    end.failure = end.words = "the jobs of the conversion disagree";
+                    return end;
+                }
+                if (kind != NEXT) {
+                    if (kind == READ_FAILED) {
+                        end.failure = std::string("cannot read PGN file '") + name + "'";
+                        end.words = end.failure + ": " + failure;
+                    }
+                    return end;
+                }
+                next = pieceNext;
+                nextLine = line + lineShift;
+                first = false;
+                break;
+            }
+            const uint64_t at = journal.Get<uint64_t>();
+            const int64_t line = journal.Get<int64_t>();
+            unsigned char bytes[2 * (GAME_MAX_MOVES + 1)];
+            uint16_t size = 0;
+            SkipReason why;
+            std::string text;
+            if (entry == GAME_STORED) {
+                size = journal.Get<uint16_t>();
+                journal.GetBytes(bytes, std::min<size_t>(size, sizeof bytes));
+            } else {
+                why.ply = journal.Get<int32_t>();
+                text = journal.GetText();
+                why.detail = journal.GetText();
+                why.text = text.c_str();
+            }
+            if (!taking && at == next) {
+                taking = true;
+                lineShift = nextLine - line;
+            }
+            if (taking) take(bytes, size, why, line + lineShift);
+        }
+    }
+}
