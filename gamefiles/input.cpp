@@ -142,7 +142,7 @@ protected:
 
 private:
     void Fail(const char* how) {
-        if (failure_.empty()) failure_ = std::string(how) + " " + Compression() + " data";
+        if (failure_.empty()) failure_ = std::string("the ") + Compression() + " data is " + how;
     }
     void Refill() {
         const ssize_t got = file_->Read(in_.data(), in_.size(), failure_);
