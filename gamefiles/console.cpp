@@ -128,15 +128,17 @@ void TallySkipped(const char* reason) {
 void SaySummary(const char* storedWord) {
     if (!settings.tool) return;
     int64_t skipped = 0;
-    std::string reasons;
-    for (const auto& [text, count] : tally.skipped) {
-        skipped += count;
-        reasons += (reasons.empty() ? " (" : ", ") + std::to_string(count) + " " + text;
+    for (const auto& reason : tally.skipped) skipped += reason.second;
+    char line[160];
+    std::snprintf(line, sizeof line, "pelmot-games: %lld games read, %lld %s, %lld skipped",
+                  static_cast<long long>(tally.read), static_cast<long long>(tally.stored), storedWord,
+                  static_cast<long long>(skipped));
+    pending += line;
+    for (size_t i = 0; i < tally.skipped.size(); ++i) {
+        std::snprintf(line, sizeof line, "%s%lld ", i == 0 ? " (" : ", ", static_cast<long long>(tally.skipped[i].second));
+        pending += line;
+        pending += tally.skipped[i].first;
     }
-    if (!reasons.empty()) reasons += ")";
-    std::string line = "pelmot-games: " + std::to_string(tally.read) + " games read, " + std::to_string(tally.stored) +
-                       " " + storedWord;
-    if (skipped > 0 || tally.skipped.empty()) line += ", " + std::to_string(skipped) + " skipped" + reasons;
-    pending += line + "\n";
+    pending += tally.skipped.empty() ? "\n" : ")\n";
     FlushConsole();
 }

@@ -47,7 +47,9 @@ public:
             const size_t part = std::min(size, head_.size() - headAt_);
             std::memcpy(data, head_.data() + headAt_, part);
             headAt_ += part;
-            return static_cast<ssize_t>(part);
+            // The rest of the block from the file, as if nothing were put back.
+            const ssize_t more = part < size ? ReadSome(data + part, size - part, failure) : 0;
+            return static_cast<ssize_t>(part) + std::max<ssize_t>(more, 0);
         }
         return ReadSome(data, size, failure);
     }

@@ -23,6 +23,7 @@ namespace {
 
 int conversionJobs = 1;
 uint64_t jobPieceSize = JOB_PIECE_SIZE;
+bool jobsInOneProcess = false;
 
 // How the conversion of one file of a list ended.
 enum class FileEnd {
@@ -113,8 +114,7 @@ FileEnd ConvertFile(const char* pgnName, const char* gameName, int& total, GameS
     reader.Open(*input);
     // Nothing is written for an input that is no text at all: an archive in
     // a format not read, binary data, a GAME file given in the wrong place.
-    reader.Peek();
-    if (const char* why = NotPgnText(reader.Buffered())) {
+    if (const char* why = NotPgnText(reader.Ahead(PgnReader::JUDGED))) {
         SayFailure(std::string("Not a PGN file: '") + pgnName + "'",
                    std::string("pelmot-games: '") + pgnName + "' is not PGN text: " + why);
         return FileEnd::NOT_OPENED;
@@ -133,19 +133,27 @@ FileEnd ConvertFile(const char* pgnName, const char* gameName, int& total, GameS
     std::string failure, words;
     try {
         ProgressBegin(pgnName, input->FileSize());
-        // A file of a few pieces is read at once: the jobs would cost more
-        // than they save.
+        // A file of one piece is read at once: jobs would cost more than
+        // they save.
         const bool inJobs = conversionJobs > 1 && !IsStandardStream(pgnName, ToolConsole()) &&
                             input->FileSize() > jobPieceSize;
+        bool read = false;
         if (inJobs) {
-            const JobsEnd end = ReadGamesInJobs(
-                pgnName, conversionJobs, jobPieceSize, FolderOf(gameName),
-                [&](const unsigned char* record, size_t size, const SkipReason& why, int64_t line) {
-                    taker.Take(record, size, why, line);
-                });
-            failure = end.failure;
-            words = end.words;
-        } else if (!ReadGames(reader, *input, taker)) {
+            const JobsEnd end =
+                ReadGamesInJobs(pgnName, conversionJobs, jobPieceSize, FolderOf(gameName),
+                                [&](const unsigned char* record, size_t size, const SkipReason& why, int64_t line) {
+                                    taker.Take(record, size, why, line);
+                                },
+                                jobsInOneProcess);
+            // Jobs that could not run (no room for their journals, say) leave
+            // the reading to this process.
+            read = end.ran || end.taken;
+            if (read) {
+                failure = end.failure;
+                words = end.words;
+            }
+        }
+        if (!read && !ReadGames(reader, *input, taker)) {
             failure = std::string("cannot read PGN file '") + pgnName + "'";
             words = failure + ": " + input->Failure();
         }
@@ -197,9 +205,10 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' ||
 
 }  // namespace
 
-void SetConversionJobs(int jobs, unsigned long long pieceSize) {
+void SetConversionJobs(int jobs, unsigned long long pieceSize, bool oneProcess) {
     conversionJobs = std::max(1, jobs);
     jobPieceSize = std::max<uint64_t>(pieceSize, 1);
+    jobsInOneProcess = oneProcess;
 }
 
 bool ConvertPgnFile(const char* pgnName, const char* gameName, int& total) {

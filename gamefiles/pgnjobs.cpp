@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -113,16 +114,50 @@ bool GameLikelyAt(const TextWindow& window, uint64_t p) {
     return true;
 }
 
-// Finds the first likely game start at or after from, looking no further
-// than up to: its place, or the text's end when the text ends first, or
-// UINT64_MAX when there is none up to there.
-uint64_t LikelyStartFrom(TextWindow& window, uint64_t from, uint64_t upTo) {
-    for (uint64_t p = from; p <= upTo; ++p) {
-        if (!window.Reach(p + 2)) return window.End();
-        if (GameLikelyAt(window, p)) return p;
+// The likely game starts of a text, judged in order: what a stretch holds is
+// remembered once it is judged, so that its text may go.
+class StartFinder {
+public:
+    explicit StartFinder(TextWindow& window) : window_(window) {}
+    // The first likely start at or after from, judging no further than upTo:
+    // its place; UINT64_MAX when there is none up to upTo; the text's end
+    // when the text ends first.
+    uint64_t From(uint64_t from, uint64_t upTo) {
+        for (const uint64_t start : found_)
+            if (start >= from) return start <= upTo ? start : UINT64_MAX;
+        for (; judged_ <= upTo; ++judged_) {
+            if (!window_.Reach(judged_ + 2)) return window_.End();
+            if (GameLikelyAt(window_, judged_)) {
+                found_.push_back(judged_);
+                if (judged_ >= from) return judged_++;
+            }
+        }
+        return UINT64_MAX;
     }
-    return UINT64_MAX;
-}
+    // The same however far; keep says whether the text judged may go.
+    uint64_t From(uint64_t from, bool keep) {
+        for (;;) {
+            const uint64_t found = From(from, judged_ + SCAN_BLOCK);
+            if (found != UINT64_MAX) return found;
+            if (!keep) window_.Drop(Keep());
+        }
+    }
+    // Nothing before to is asked for any more: it is neither judged nor held.
+    void Pass(uint64_t to) {
+        judged_ = std::max(judged_, to);
+        size_t gone = 0;
+        while (gone < found_.size() && found_[gone] < to) ++gone;
+        found_.erase(found_.begin(), found_.begin() + static_cast<ptrdiff_t>(gone));
+    }
+    // The text from here on is still needed for judging.
+    uint64_t Keep() const { return judged_ > LOOK_BACK ? judged_ - LOOK_BACK : 0; }
+
+private:
+    static constexpr uint64_t SCAN_BLOCK = 1 << 16;
+    TextWindow& window_;
+    uint64_t judged_ = 0;          // every place before it is judged or passed
+    std::vector<uint64_t> found_;  // the likely starts judged, in order
+};
 
 // ---- The journal of a job ----
 
@@ -215,12 +250,18 @@ struct PieceReader {
 class Job {
 public:
     Job(TextWindow& window, uint64_t pieceSize, JournalWriter& journal, JobProgress& progress)
-        : window_(window), pieceSize_(pieceSize), journal_(journal), progress_(progress) {}
+        : window_(window), starts_(window), pieceSize_(pieceSize), journal_(journal), progress_(progress) {}
 
     // Reads piece number piece and writes its journal; false when the text
     // ends before the piece.
     bool ReadPiece(uint64_t piece) {
-        const uint64_t start = piece == 0 ? 0 : OwnStart(piece * pieceSize_);
+        // The pieces of the other jobs are passed over unread where the input
+        // can seek.
+        const uint64_t from = piece * pieceSize_;
+        starts_.Pass(from);
+        window_.Drop(from > LOOK_BACK ? from - LOOK_BACK : 0);
+        const uint64_t start = piece == 0 ? 0 : starts_.From(from, false);
+        window_.Drop(std::min(start, starts_.Keep()));
         if (piece > 0 && !window_.Reach(start + 1)) {
             EndPiece(start, 0, 0, window_.Source().Failure().empty() ? TEXT_END : READ_FAILED);
             return false;
@@ -230,17 +271,16 @@ public:
         // The piece's end is looked for behind the reader, so that the text
         // held stays small whatever the piece's length.
         const uint64_t nextPiece = (piece + 1) * pieceSize_;
-        uint64_t end = UINT64_MAX, scanned = nextPiece;
+        uint64_t end = UINT64_MAX;
         while (!a.ended) {
             const uint64_t at = a.Next();
             if (end == UINT64_MAX && at >= nextPiece) {
-                end = LikelyStartFrom(window_, scanned, at);
-                scanned = at + 1;
+                starts_.Pass(nextPiece);
+                end = starts_.From(nextPiece, at);
             }
             if (at >= end) break;
             ReadGame(a, true);
-            const uint64_t keep = std::min(a.Next(), scanned);
-            window_.Drop(keep > LOOK_BACK ? keep - LOOK_BACK : 0);
+            window_.Drop(std::min(a.Next() > LOOK_BACK ? a.Next() - LOOK_BACK : 0, starts_.Keep()));
         }
         if (a.ended) {
             EndPiece(end, 0, 0, a.reader->Failed() ? READ_FAILED : TEXT_END);
@@ -253,18 +293,6 @@ public:
     }
 
 private:
-    // The first likely game start at or after from, the text before it passed
-    // over a block at a time.
-    uint64_t OwnStart(uint64_t from) {
-        window_.Drop(from > LOOK_BACK ? from - LOOK_BACK : 0);
-        for (;;) {
-            const uint64_t found = LikelyStartFrom(window_, from, from + SCAN_BLOCK);
-            if (found != UINT64_MAX) return found;
-            from += SCAN_BLOCK + 1;
-            window_.Drop(from - LOOK_BACK);
-        }
-    }
-
     // Reads one game of r; with record, writes it to the journal.
     void ReadGame(PieceReader& r, bool record) {
         static GameRecord game;
@@ -301,12 +329,7 @@ private:
     // text from there on is still held.
     uint64_t StartAfter(uint64_t piece, uint64_t next, uint64_t nextStart) {
         if (piece == next || piece * pieceSize_ <= nextStart) return nextStart;
-        uint64_t from = piece * pieceSize_, found = UINT64_MAX;
-        while (found == UINT64_MAX) {
-            found = LikelyStartFrom(window_, from, from + SCAN_BLOCK);
-            from += SCAN_BLOCK + 1;
-        }
-        return found;
+        return starts_.From(piece * pieceSize_, true);
     }
 
     // Reads on with a past the end of its piece until it stands at a game
@@ -340,8 +363,8 @@ private:
         journal_.PutText(kind == READ_FAILED ? window_.Source().Failure() : std::string());
     }
 
-    static constexpr uint64_t SCAN_BLOCK = 1 << 16;
     TextWindow& window_;
+    StartFinder starts_;
     uint64_t pieceSize_;
     JournalWriter& journal_;
     JobProgress& progress_;
@@ -373,7 +396,7 @@ int MakeJournal(const std::string& folder, std::string& reason) {
 }  // namespace
 
 JobsEnd ReadGamesInJobs(const char* name, int jobs, uint64_t pieceSize, const std::string& folder,
-                        const TakeGame& take) {
+                        const TakeGame& take, bool oneProcess) {
     JobsEnd end;
     std::vector<int> journals;
     auto closeAll = [&] {
@@ -395,11 +418,17 @@ JobsEnd ReadGamesInJobs(const char* name, int jobs, uint64_t pieceSize, const st
         end.words = std::string("cannot start the jobs: ") + std::strerror(errno);
         return end;
     }
-    JobProgress* progress = new (shared) JobProgress[jobs]();
+    JobProgress* const progress = static_cast<JobProgress*>(shared);
+    for (int k = 0; k < jobs; ++k) new (&progress[k]) JobProgress{};
     std::fflush(stdout);
     std::fflush(stderr);
     std::vector<pid_t> children;
-    for (int k = 0; k < jobs; ++k) {
+    bool jobsOk = true;
+    for (int k = 0; k < jobs && oneProcess; ++k) {
+        const int fd = dup(journals[k]);
+        jobsOk = jobsOk && fd >= 0 && RunJob(name, k, jobs, pieceSize, fd, progress[k]);
+    }
+    for (int k = 0; k < jobs && !oneProcess; ++k) {
         const pid_t child = fork();
         if (child == 0) {
             // The job's own descriptor is written with a duplicate of it; the
@@ -414,7 +443,7 @@ JobsEnd ReadGamesInJobs(const char* name, int jobs, uint64_t pieceSize, const st
         children.push_back(child);
     }
     // The parent shows the jobs' progress while it waits.
-    bool jobsOk = static_cast<int>(children.size()) == jobs;
+    jobsOk = jobsOk && (oneProcess || static_cast<int>(children.size()) == jobs);
     size_t running = children.size();
     while (running > 0) {
         int status = 0;
@@ -509,7 +538,10 @@ JobsEnd ReadGamesInJobs(const char* name, int jobs, uint64_t pieceSize, const st
                 taking = true;
                 lineShift = nextLine - line;
             }
-            if (taking) take(bytes, size, why, line + lineShift);
+            if (taking) {
+                take(bytes, size, why, line + lineShift);
+                end.taken = true;
+            }
         }
     }
 }

@@ -28,13 +28,16 @@ using TakeGame = std::function<void(const unsigned char* record, size_t size, co
 
 // How the reading of the text ended.
 struct JobsEnd {
-    bool ran = false;    // false: the jobs could not be run (the reason in failure)
+    bool ran = false;    // false: the jobs could not be run or their journals not read (the reason in failure)
+    bool taken = false;  // games were handed to take
     std::string failure; // empty when the text was read to its end; else the typed text
     std::string words;   // and the plain words
 };
 
 // Reads the PGN file name with jobs processes, pieces of pieceSize bytes,
 // their journals kept (unlinked) in folder; calls take for every game in
-// input order. name must be a file that each job can open anew.
+// input order. name must be a file that each job can open anew. With
+// oneProcess the jobs run one after another in this process (for the fuzz
+// harness, where a fork costs more than the reading).
 JobsEnd ReadGamesInJobs(const char* name, int jobs, uint64_t pieceSize, const std::string& folder,
-                        const TakeGame& take);
+                        const TakeGame& take, bool oneProcess = false);

@@ -2,6 +2,7 @@
 // game reader that checks every move against its position.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -42,9 +43,13 @@ public:
     int64_t Line();
     // Bytes of the text read so far.
     uint64_t BytesRead() const { return bytesFilled_ - static_cast<uint64_t>(end_ - next_); }
-    // The text ahead that is in the buffer, after a Peek: at the start of an
-    // input, its first bytes.
-    std::string_view Buffered() const { return {next_, static_cast<size_t>(end_ - next_)}; }
+    // The next size bytes of the text (fewer when it ends first), size at
+    // most JUDGED: at the start of an input, the bytes that tell what it is.
+    std::string_view Ahead(size_t size) {
+        Fill(size);
+        return {next_, std::min(size, static_cast<size_t>(end_ - next_))};
+    }
+    static constexpr size_t JUDGED = 4096;
     // True when the text ended (the end of the input or a Ctrl-Z) at or
     // before the next character.
     bool AtTextEnd() { return Peek() == EOF; }

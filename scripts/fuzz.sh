@@ -31,6 +31,10 @@ need=()
 command -v clang++ >/dev/null || need+=(clang)
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
 command -v cmake >/dev/null || need+=(cmake)
+# The decompressors of the game tools' inputs.
+for header in zlib.h:zlib1g-dev bzlib.h:libbz2-dev zstd.h:libzstd-dev lzma.h:liblzma-dev; do
+  [ -f "/usr/include/${header%%:*}" ] || need+=("${header#*:}")
+done
 if [ ${#need[@]} -gt 0 ]; then
     echo "Installing: ${need[*]}"
     apt-get update -qq
