@@ -1,7 +1,9 @@
 #include "gamefiles/pgnjobs.h"
 
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
+#include <csignal>
 #include <unistd.h>
 
 #include <algorithm>
@@ -179,6 +181,7 @@ public:
         Put(static_cast<uint32_t>(text.size()));
         PutBytes(text.data(), text.size());
     }
+    bool Flush() { return ok_ = ok_ && std::fflush(file_) == 0; }
     bool Close() {
         const bool closed = std::fclose(file_) == 0;
         file_ = nullptr;
@@ -206,6 +209,10 @@ public:
     void GetBytes(void* bytes, size_t size) {
         if (!file_ || std::fread(bytes, 1, size, file_) != size) ok_ = false;
     }
+    // Reads on after the end of what was written before.
+    void Resume() {
+        if (file_) std::clearerr(file_);
+    }
     std::string GetText() {
         const uint32_t size = Get<uint32_t>();
         std::string text(ok_ ? size : 0, '\0');
@@ -223,6 +230,7 @@ private:
 struct JobProgress {
     std::atomic<int64_t> games;
     std::atomic<uint64_t> fileBytes;
+    std::atomic<uint64_t> pieces;  // pieces whose journal is whole in the file
 };
 
 // ---- One job ----
@@ -253,7 +261,7 @@ public:
         : window_(window), starts_(window), pieceSize_(pieceSize), journal_(journal), progress_(progress) {}
 
     // Reads piece number piece and writes its journal; false when the text
-    // ends before the piece.
+    // ends before the piece or within its reading.
     bool ReadPiece(uint64_t piece) {
         // The pieces of the other jobs are passed over unread where the input
         // can seek.
@@ -376,42 +384,98 @@ bool RunJob(const char* name, int job, int jobs, uint64_t pieceSize, int journal
     if (!opened.input) return false;
     TextWindow window(*opened.input);
     Job reader(window, pieceSize, journal, progress);
-    for (uint64_t piece = static_cast<uint64_t>(job);; piece += static_cast<uint64_t>(jobs))
-        if (!reader.ReadPiece(piece) || !journal.Ok()) break;
+    // The parent takes each piece once its journal is whole in the file.
+    for (uint64_t piece = static_cast<uint64_t>(job);; piece += static_cast<uint64_t>(jobs)) {
+        const bool more = reader.ReadPiece(piece);
+        if (!journal.Flush()) break;
+        progress.pieces.fetch_add(1, std::memory_order_release);
+        if (!more) break;
+    }
     return journal.Close();
 }
 
-// A journal in folder that goes with its last descriptor.
-int MakeJournal(const std::string& folder, std::string& reason) {
+// A journal in folder that goes with its last descriptor, open twice: for
+// the job's writing and the parent's reading, each at its own place.
+struct Journal {
+    int write = -1;
+    int read = -1;
+};
+Journal MakeJournal(const std::string& folder, std::string& reason) {
     std::string name = folder + "/.pelmot-games-job-XXXXXX";
-    const int fd = mkstemp(name.data());
-    if (fd < 0) {
-        reason = "cannot create a file in '" + folder + "': " + std::strerror(errno);
-        return -1;
+    Journal journal;
+    journal.write = mkstemp(name.data());
+    if (journal.write >= 0) {
+        journal.read = open(name.c_str(), O_RDONLY | O_CLOEXEC);
+        unlink(name.c_str());
     }
-    unlink(name.c_str());
-    return fd;
+    if (journal.read < 0) {
+        reason = "cannot create a file in '" + folder + "': " + std::strerror(errno);
+        if (journal.write >= 0) close(journal.write);
+        journal.write = -1;
+    }
+    return journal;
 }
+
+// The job processes, ended and reaped when they are no longer waited for.
+class Children {
+public:
+    ~Children() {
+        for (size_t k = 0; k < pids_.size(); ++k) {
+            if (done_[k]) continue;
+            kill(pids_[k], SIGKILL);
+            waitpid(pids_[k], nullptr, 0);
+        }
+    }
+    void Add(pid_t pid) {
+        pids_.push_back(pid);
+        done_.push_back(false);
+    }
+    size_t Count() const { return pids_.size(); }
+    // Notes the jobs that ended (waiting for all with block); false when
+    // one failed.
+    bool Reap(bool block) {
+        for (size_t k = 0; k < pids_.size(); ++k) {
+            if (done_[k]) continue;
+            int status = 0;
+            const pid_t ended = waitpid(pids_[k], &status, block ? 0 : WNOHANG);
+            if (ended == 0) continue;
+            done_[k] = true;
+            ok_ = ok_ && ended > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        }
+        return ok_;
+    }
+    bool Ended(size_t k) const { return done_[k]; }
+
+private:
+    std::vector<pid_t> pids_;
+    std::vector<bool> done_;
+    bool ok_ = true;
+};
 
 }  // namespace
 
 JobsEnd ReadGamesInJobs(const char* name, int jobs, uint64_t pieceSize, const std::string& folder,
                         const TakeGame& take, bool oneProcess) {
     JobsEnd end;
-    std::vector<int> journals;
+    std::vector<Journal> journals;
     auto closeAll = [&] {
-        for (int fd : journals) close(fd);
+        for (const Journal& journal : journals) {
+            if (journal.write >= 0) close(journal.write);
+            close(journal.read);
+        }
+        journals.clear();
     };
     for (int k = 0; k < jobs; ++k) {
-        const int fd = MakeJournal(folder, end.words);
-        if (fd < 0) {
+        const Journal journal = MakeJournal(folder, end.words);
+        if (journal.read < 0) {
             closeAll();
             end.failure = "cannot start the jobs";
             return end;
         }
-        journals.push_back(fd);
+        journals.push_back(journal);
     }
-    void* shared = mmap(nullptr, sizeof(JobProgress) * jobs, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    const size_t sharedSize = sizeof(JobProgress) * static_cast<size_t>(jobs);
+    void* shared = mmap(nullptr, sharedSize, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     if (shared == MAP_FAILED) {
         closeAll();
         end.failure = "cannot start the jobs";
@@ -420,80 +484,85 @@ JobsEnd ReadGamesInJobs(const char* name, int jobs, uint64_t pieceSize, const st
     }
     JobProgress* const progress = static_cast<JobProgress*>(shared);
     for (int k = 0; k < jobs; ++k) new (&progress[k]) JobProgress{};
+    struct Unmap {
+        void* memory;
+        size_t size;
+        ~Unmap() { munmap(memory, size); }
+    } unmap{shared, sharedSize};
     std::fflush(stdout);
     std::fflush(stderr);
-    std::vector<pid_t> children;
     bool jobsOk = true;
     for (int k = 0; k < jobs && oneProcess; ++k) {
-        const int fd = dup(journals[k]);
-        jobsOk = jobsOk && fd >= 0 && RunJob(name, k, jobs, pieceSize, fd, progress[k]);
+        jobsOk = jobsOk && RunJob(name, k, jobs, pieceSize, journals[k].write, progress[k]);
+        journals[k].write = -1;
     }
+    Children children;
     for (int k = 0; k < jobs && !oneProcess; ++k) {
         const pid_t child = fork();
-        if (child == 0) {
-            // The job's own descriptor is written with a duplicate of it; the
-            // parent reads the journal from the start afterwards.
-            const int fd = dup(journals[k]);
-            _exit(fd >= 0 && RunJob(name, k, jobs, pieceSize, fd, progress[k]) ? 0 : 1);
-        }
+        if (child == 0) _exit(RunJob(name, k, jobs, pieceSize, journals[k].write, progress[k]) ? 0 : 1);
         if (child < 0) {
             end.words = std::string("cannot start the jobs: ") + std::strerror(errno);
+            jobsOk = false;
             break;
         }
-        children.push_back(child);
+        children.Add(child);
     }
-    // The parent shows the jobs' progress while it waits.
-    jobsOk = jobsOk && (oneProcess || static_cast<int>(children.size()) == jobs);
-    size_t running = children.size();
-    while (running > 0) {
-        int status = 0;
-        const pid_t done = waitpid(-1, &status, WNOHANG);
-        if (done > 0) {
-            --running;
-            jobsOk = jobsOk && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-            continue;
-        }
-        if (done < 0 && errno != EINTR) break;
-        int64_t games = 0;
-        uint64_t bytes = UINT64_MAX;
-        for (int k = 0; k < jobs; ++k) {
-            games += progress[k].games.load(std::memory_order_relaxed);
-            bytes = std::min(bytes, progress[k].fileBytes.load(std::memory_order_relaxed));
-        }
-        ProgressGame(games, bytes);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    munmap(shared, sizeof(JobProgress) * jobs);
     if (!jobsOk) {
         closeAll();
-        end.failure = "a job of the conversion failed";
+        end.failure = "cannot start the jobs";
         if (end.words.empty()) end.words = "a job of the conversion failed (no room for its journal in '" + folder + "'?)";
         return end;
     }
 
-    // The games in input order: every piece from its job's journal, the games
-    // from the start where the reading before them stopped.
+    // The jobs hold the writing ends.
     std::vector<std::unique_ptr<JournalReader>> readers;
-    for (int fd : journals) {
-        lseek(fd, 0, SEEK_SET);
-        readers.push_back(std::make_unique<JournalReader>(fd));
+    for (const Journal& journal : journals) {
+        if (journal.write >= 0) close(journal.write);
+        readers.push_back(std::make_unique<JournalReader>(journal.read));
     }
     journals.clear();
+    // Waits until job k has written count pieces whole, showing the jobs'
+    // progress meanwhile; false when it ended without them.
+    auto waitFor = [&](size_t k, uint64_t count) {
+        for (;;) {
+            if (progress[k].pieces.load(std::memory_order_acquire) >= count) return true;
+            if (oneProcess) return false;
+            children.Reap(false);
+            if (children.Ended(k)) return progress[k].pieces.load(std::memory_order_acquire) >= count;
+            int64_t games = 0;
+            uint64_t bytes = UINT64_MAX;
+            for (int j = 0; j < jobs; ++j) {
+                games += progress[j].games.load(std::memory_order_relaxed);
+                bytes = std::min(bytes, progress[j].fileBytes.load(std::memory_order_relaxed));
+            }
+            ProgressGame(games, bytes);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    };
+    auto failed = [&](const char* words) {
+        end.ran = false;
+        end.failure = "a job of the conversion failed";
+        end.words = words;
+        return end;
+    };
+
+    // The games in input order, each piece from its job's journal as soon as
+    // the job has written it, from the start where the reading before it
+    // stopped.
     uint64_t next = 0;       // the start of the next game to take
     int64_t nextLine = 1;    // its line
     bool first = true;
     end.ran = true;
     for (uint64_t piece = 0;; ++piece) {
-        JournalReader& journal = *readers[piece % static_cast<uint64_t>(jobs)];
+        const size_t k = piece % static_cast<uint64_t>(jobs);
+        if (!waitFor(k, piece / static_cast<uint64_t>(jobs) + 1)) return failed("a job of the conversion failed");
+        JournalReader& journal = *readers[k];
+        journal.Resume();
         bool taking = first;
         int64_t lineShift = 0;  // the text's line of a line of this piece
         for (;;) {
             const Entry entry = journal.Get<Entry>();
-            if (!journal.Ok()) {
-                end.ran = false;
-                end.failure = end.words = "a job's journal cannot be read";
-                return end;
-            }
+            if (!journal.Ok()) return failed("a job's journal cannot be read");
             if (entry == PIECE_END) {
                 const uint64_t pieceEnd = journal.Get<uint64_t>();
                 const uint64_t pieceNext = journal.Get<uint64_t>();
@@ -503,15 +572,14 @@ JobsEnd ReadGamesInJobs(const char* name, int jobs, uint64_t pieceSize, const st
                 // A piece before the next game is passed over whole.
                 if (!first && !taking) {
                     if (next >= pieceEnd) break;
-                    end.ran = false;
-                    end.failure = end.words = "the jobs of the conversion disagree";
-                    return end;
+                    return failed("the jobs of the conversion disagree");
                 }
                 if (kind != NEXT) {
                     if (kind == READ_FAILED) {
                         end.failure = std::string("cannot read PGN file '") + name + "'";
                         end.words = end.failure + ": " + failure;
                     }
+                    if (!children.Reap(true)) return failed("a job of the conversion failed");
                     return end;
                 }
                 next = pieceNext;
