@@ -1,5 +1,6 @@
 #include "gamefiles/gameset.h"
 
+#include <cerrno>
 #include <cstring>
 #include <new>
 
@@ -69,12 +70,6 @@ bool GameSet::SameRecord(uint64_t offset, const unsigned char* bytes, size_t siz
             throw GameFileError("GAME FILE CUT OFF", "cannot read back '" + file_->Name() + "': it was cut short");
     }
     return std::memcmp(window_.data() + (offset - windowStart_), bytes, size) == 0;
-}
-
-bool GameSet::AddNew(const GameRecord& game, uint64_t offset) {
-    unsigned char bytes[2 * (GAME_MAX_MOVES + 1)];
-    EncodeGame(game, bytes);
-    return AddNewBytes(bytes, static_cast<size_t>(GameRecordSize(game)), offset);
 }
 
 void GameSet::SetFault(const char* code, uint64_t offset) {
@@ -155,6 +150,6 @@ void GameSet::Load(OutputFile& gameFile) {
     insertBatch();
     if (std::ferror(stream)) {
         fault_ = "cannot read GAME file";
-        faultWords_ = "cannot read '" + gameFile.Name() + "'";
+        faultWords_ = "cannot read '" + gameFile.Name() + "': " + std::strerror(errno);
     }
 }

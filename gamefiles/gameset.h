@@ -18,18 +18,16 @@ class GameSet {
 public:
     // Reads every record of the file from its start. A record the file cannot
     // hold (bad result bits, bad count, cut off by the end) stops the reading:
-    // games not found before it raise that fault in AddNew, because nothing
+    // games not found before it raise that fault in AddNewBytes, because nothing
     // may be appended behind it.
     void Load(OutputFile& gameFile);
     // Uses the file again, opened anew for the next file of a list.
     void Attach(OutputFile& gameFile) { file_ = &gameFile; }
     // False when an equal game is held. Otherwise raises the file's fault,
-    // or takes the game as the record to be appended at offset: true.
-    bool AddNew(const GameRecord& game, uint64_t offset);
-    // The same for a record's bytes.
+    // or takes the record (its bytes as on disk) as the one to be appended
+    // at offset: true.
     bool AddNewBytes(const unsigned char* bytes, size_t size, uint64_t offset);
     bool Loaded() const { return loaded_; }
-    int64_t Size() const { return count_; }
 
 private:
     struct Slot {

@@ -5,6 +5,7 @@
 // to standard error, and the exit status tells the outcome.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +28,8 @@ namespace {
 constexpr int EXIT_CONVERTED = 0;      // every file, skipped games included
 constexpr int EXIT_NOT_CONVERTED = 1;  // a file not opened or not read, or an "ERROR:" line
 constexpr int EXIT_BAD_ARGUMENTS = 2;
+// More processes than this would only wait for one another.
+constexpr unsigned long long MAX_JOBS = 256;
 
 constexpr char USAGE[] =
     "Usage: pelmot-games [-j N] [--quiet] COMMAND INPUT... OUTPUT\n"
@@ -43,6 +46,8 @@ constexpr char USAGE[] =
     "  -j N        read a PGN file with N processes (default: the number of cores);\n"
     "              the GAME file is the same as with one\n"
     "  --quiet     say only errors and the summary\n"
+    "  --piece-size BYTES\n"
+    "              the text each job reads at a time (4 MB; smaller for tests)\n"
     "Warnings, counters, errors, the summary and the progress (when standard\n"
     "error is a terminal) go to standard error.\n"
     "\n"
@@ -95,7 +100,7 @@ int main(int argc, char** argv) {
     // Options anywhere before the file names; "-" alone is a file name.
     ConsoleSettings console;
     console.tool = true;
-    int jobs = static_cast<int>(std::thread::hardware_concurrency());
+    int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     unsigned long long pieceSize = JOB_PIECE_SIZE;
     std::vector<const char*> words;
     for (int i = 1; i < argc; ++i) {
@@ -105,10 +110,10 @@ int main(int argc, char** argv) {
         } else if (!std::strcmp(arg, "-j") || !std::strcmp(arg, "--jobs") || !std::strcmp(arg, "--piece-size")) {
             if (i + 1 == argc || Count(argv[i + 1]) == 0) return BadArguments("%s takes a number above 0", arg);
             const unsigned long long value = Count(argv[++i]);
-            if (arg[1] == '-' && arg[2] == 'p') pieceSize = value;
-            else jobs = static_cast<int>(std::min<unsigned long long>(value, 256));
+            if (!std::strcmp(arg, "--piece-size")) pieceSize = value;
+            else jobs = static_cast<int>(std::min<unsigned long long>(value, MAX_JOBS));
         } else if (!std::strncmp(arg, "-j", 2) && Count(arg + 2) > 0) {
-            jobs = static_cast<int>(std::min<unsigned long long>(Count(arg + 2), 256));
+            jobs = static_cast<int>(std::min<unsigned long long>(Count(arg + 2), MAX_JOBS));
         } else if (arg[0] == '-' && arg[1] != '\0') {
             return BadArguments("no option '%s'", arg);
         } else {

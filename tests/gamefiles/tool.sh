@@ -16,7 +16,7 @@ run() {
     "$games" "$@" > out 2> err || status=$?
     [ "$status" = "$want" ] || fail "pelmot-games $*: exit status $status, not $want: $(tail -3 err)"
 }
-cp "$data/pgn/faults.pgn" "$data/compressed/"* .
+cp "$data/pgn/faults.pgn" "$data/pgn/jobs.pgn" "$data/compressed/"* .
 
 # Each compression gives the plain file's bytes and lines; so do streams of
 # a file one after the other, as parallel compressors write them.
@@ -87,17 +87,21 @@ cmp plain.game fresh.game || fail "damaged merge: the games before the damage ar
 
 # -j: every job count and piece size gives the GAME file and the lines of one
 # job, on plain and compressed input (pieces far smaller than real ones, so
-# that games run over their ends).
-cat random.pgn faults.pgn > both.pgn
-for input in both.pgn faults.pgn.zst; do
+# that games run over their ends). jobs.pgn holds games that swallow the
+# next tag line or end at it, tags without a blank line before them, and a
+# Ctrl-Z.
+cat random.pgn faults.pgn jobs.pgn > both.pgn
+for input in both.pgn faults.pgn.zst jobs.pgn; do
     rm -f one.game
     run 0 -j 1 pgn2game "$input" one.game
     mv err one.err
-    for pieces in 150 1000 9000; do
-        rm -f jobs.game
-        run 0 -j 2 --piece-size "$pieces" pgn2game "$input" jobs.game
-        cmp one.game jobs.game || fail "-j 2, pieces of $pieces, $input: other games"
-        diff one.err err > diff.out || fail "-j 2, pieces of $pieces, $input: other lines: $(head -3 diff.out)"
+    for jobs in 2 3; do
+        for pieces in 20 150 1000; do
+            rm -f jobs.game
+            run 0 -j $jobs --piece-size "$pieces" pgn2game "$input" jobs.game
+            cmp one.game jobs.game || fail "-j $jobs, pieces of $pieces, $input: other games"
+            diff one.err err > diff.out || fail "-j $jobs, pieces of $pieces, $input: other lines: $(head -3 diff.out)"
+        done
     done
 done
 echo "OK: four compressions, streams, refused inputs, lists, merge and jobs"
