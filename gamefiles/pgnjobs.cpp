@@ -291,6 +291,12 @@ public:
             window_.Drop(std::min(a.Next() > LOOK_BACK ? a.Next() - LOOK_BACK : 0, starts_.Keep()));
         }
         if (a.ended) {
+            // The end is told all the same: the reading before may have
+            // met the next piece's, which then is not this one's to end.
+            if (end == UINT64_MAX) {
+                starts_.Pass(nextPiece);
+                end = starts_.From(nextPiece, true);
+            }
             EndPiece(end, 0, 0, a.reader->Failed() ? READ_FAILED : TEXT_END);
             return true;
         }
