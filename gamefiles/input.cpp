@@ -87,11 +87,11 @@ public:
         fileBytesRead_ += static_cast<uint64_t>(got);
         return static_cast<size_t>(got);
     }
-    bool Skip(uint64_t size) override {
+    uint64_t Skip(uint64_t size) override {
         if (size > 0 && failure_.empty() && fileSize_ > 0 && fileBytesRead_ + size <= fileSize_ &&
             file_->SeekForward(size)) {
             fileBytesRead_ += size;
-            return true;
+            return size;
         }
         return Input::Skip(size);
     }
@@ -297,14 +297,15 @@ constexpr Unread UNREAD[] = {
 
 }  // namespace
 
-bool Input::Skip(uint64_t size) {
+uint64_t Input::Skip(uint64_t size) {
     char scrap[1 << 16];
-    while (size > 0) {
-        const size_t got = Read(scrap, static_cast<size_t>(std::min<uint64_t>(size, sizeof scrap)));
-        if (got == 0) return false;
-        size -= got;
+    uint64_t passed = 0;
+    while (passed < size) {
+        const size_t got = Read(scrap, static_cast<size_t>(std::min<uint64_t>(size - passed, sizeof scrap)));
+        if (got == 0) break;
+        passed += got;
     }
-    return true;
+    return passed;
 }
 
 OpenedInput OpenInput(const char* name, bool standardInput) {

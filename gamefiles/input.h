@@ -16,9 +16,10 @@ public:
     // Up to size bytes of the text (decompressed) into data; 0 at the end of
     // the input or when reading failed (Failure() then says why).
     virtual size_t Read(char* data, size_t size) = 0;
-    // Passes over size bytes of the text: false when the input ended first.
-    // A plain file seeks; everything else reads and drops.
-    virtual bool Skip(uint64_t size);
+    // Passes over size bytes of the text; returns the bytes passed over,
+    // fewer when the input ends first. A plain file seeks; everything else
+    // reads and drops.
+    virtual uint64_t Skip(uint64_t size);
     // Empty unless reading failed: the reason in plain words.
     const std::string& Failure() const { return failure_; }
     // Bytes of the file itself read so far, and its size (0 when unknown, as

@@ -45,27 +45,21 @@ public:
     char At(uint64_t offset) const { return bytes_[offset - base_]; }
     const char* Data(uint64_t offset) const { return bytes_.data() + (offset - base_); }
     // Forgets the text before offset; passes over it in the input when it
-    // was never read.
+    // was never read (up to the text's end, when that comes first).
     void Drop(uint64_t offset) {
         if (offset <= base_) return;
         if (offset >= End()) {
             const uint64_t skip = offset - End();
+            const uint64_t passed = ended_ ? 0 : input_.Skip(skip);
+            base_ = End() + passed;
             bytes_.clear();
-            base_ = offset;
-            if (!ended_ && !input_.Skip(skip)) {
-                ended_ = true;
-                // Short of offset: the text ends before it.
-                base_ = offset;
-                shortEnd_ = true;
-            }
+            // Short of offset: the text ends before it.
+            ended_ = ended_ || passed < skip;
             return;
         }
         bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<ptrdiff_t>(offset - base_));
         base_ = offset;
     }
-    // True when passing over text found its end before the place asked for:
-    // the text is shorter than that place.
-    bool EndedShort() const { return shortEnd_; }
     Input& Source() { return input_; }
 
 private:
@@ -74,7 +68,6 @@ private:
     std::vector<char> bytes_;
     uint64_t base_ = 0;
     bool ended_ = false;
-    bool shortEnd_ = false;
 };
 
 // The text of a window from a place on, as an input of its own.
