@@ -108,13 +108,6 @@ std::vector<std::pair<const char*, std::string>> Compressed(const uint8_t* data,
     return all;
 }
 
-bool StartsLikeCompressed(const uint8_t* data, size_t size) {
-    for (const std::string& magic : {std::string("\x1F\x8B"), std::string("BZh"), std::string("\x28\xB5\x2F\xFD"),
-                                    std::string("\xFD" "7zXZ", 5)})
-        if (size >= magic.size() && std::memcmp(data, magic.data(), magic.size()) == 0) return true;
-    return false;
-}
-
 void CheckGameFile(const std::string& bytes) {
     fuzz::GameBytesEnd end;
     const std::vector<fuzz::GameBytes> games = fuzz::SplitGameBytes(bytes, end);
@@ -138,7 +131,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const char* name : {GAME_FILE, BACK_PGN_FILE, BACK_GAME_FILE, OTHER_GAME_FILE}) std::remove(name);
     fuzz::WriteFile(PGN_FILE, data, size);
 
-    if (StartsLikeCompressed(data, size)) {
+    const std::string_view first(reinterpret_cast<const char*>(data), size);
+    if (UnreadFormatOf(first)) {
+        bool converted = true;
+        const std::string report = ConvertAny(PGN_FILE, GAME_FILE, converted);
+        if (converted || report != std::string("Cannot open PGN input file: '") + PGN_FILE + "'\n")
+            fuzz::Finding("a format not read was converted: %s", report.c_str());
+        return 0;
+    }
+    if (CompressionOf(first)) {
         bool converted = false;
         ConvertAny(PGN_FILE, GAME_FILE, converted);
         CheckGameFile(fuzz::ReadFile(GAME_FILE));

@@ -338,18 +338,31 @@ OpenedInput OpenInput(const char* name, bool standardInput) {
         opened.error = failure;
         return opened;
     }
-    for (const Unread& unread : UNREAD) {
-        if (StartsWith(magic, unread.magic)) {
-            opened.error = std::string("it is ") + unread.what + ", which is not read: unpack it first";
-            return opened;
-        }
+    if (const char* what = UnreadFormatOf(magic)) {
+        opened.error = std::string("it is ") + what + ", which is not read: unpack it first";
+        return opened;
     }
-    if (StartsWith(magic, "\x1F\x8B")) opened.input = std::make_unique<GzipInput>(std::move(file), size);
-    else if (StartsWith(magic, "BZh")) opened.input = std::make_unique<Bzip2Input>(std::move(file), size);
-    else if (StartsWith(magic, "\x28\xB5\x2F\xFD")) opened.input = std::make_unique<ZstdInput>(std::move(file), size);
-    else if (StartsWith(magic, {"\xFD" "7zXZ\x00", 6})) opened.input = std::make_unique<XzInput>(std::move(file), size);
+    const std::string_view compression = CompressionOf(magic) ? CompressionOf(magic) : "";
+    if (compression == "gzip") opened.input = std::make_unique<GzipInput>(std::move(file), size);
+    else if (compression == "bzip2") opened.input = std::make_unique<Bzip2Input>(std::move(file), size);
+    else if (compression == "zstd") opened.input = std::make_unique<ZstdInput>(std::move(file), size);
+    else if (compression == "xz") opened.input = std::make_unique<XzInput>(std::move(file), size);
     else opened.input = std::make_unique<PlainInput>(std::move(file), size);
     return opened;
+}
+
+const char* CompressionOf(std::string_view firstBytes) {
+    if (StartsWith(firstBytes, "\x1F\x8B")) return "gzip";
+    if (StartsWith(firstBytes, "BZh")) return "bzip2";
+    if (StartsWith(firstBytes, "\x28\xB5\x2F\xFD")) return "zstd";
+    if (StartsWith(firstBytes, {"\xFD" "7zXZ\x00", 6})) return "xz";
+    return nullptr;
+}
+
+const char* UnreadFormatOf(std::string_view firstBytes) {
+    for (const Unread& unread : UNREAD)
+        if (StartsWith(firstBytes, unread.magic)) return unread.what;
+    return nullptr;
 }
 
 bool LooksLikeText(std::string_view firstBytes) {

@@ -52,6 +52,12 @@ inline bool IsStandardStream(const char* name, bool standardStreams) {
     return standardStreams && name[0] == '-' && name[1] == '\0';
 }
 
+// What the first bytes of a file say it is: "gzip", "bzip2", "zstd" or
+// "xz" for the compressions read, else nullptr.
+const char* CompressionOf(std::string_view firstBytes);
+// A format recognised but not read ("a zip archive", ...), else nullptr.
+const char* UnreadFormatOf(std::string_view firstBytes);
+
 // True when the first bytes of a text look like text: no NUL byte, and few
 // control characters other than white space. Binary data fails at once.
 bool LooksLikeText(std::string_view firstBytes);
