@@ -144,8 +144,12 @@ public:
         while (gone < found_.size() && found_[gone] < to) ++gone;
         found_.erase(found_.begin(), found_.begin() + static_cast<ptrdiff_t>(gone));
     }
-    // The text from here on is still needed for judging.
-    uint64_t Keep() const { return judged_ > LOOK_BACK ? judged_ - LOOK_BACK : 0; }
+    // The text from here on is still needed: for judging, and for reading
+    // from the starts found.
+    uint64_t Keep() const {
+        const uint64_t judging = judged_ > LOOK_BACK ? judged_ - LOOK_BACK : 0;
+        return found_.empty() ? judging : std::min(judging, found_.front());
+    }
 
 private:
     static constexpr uint64_t SCAN_BLOCK = 1 << 16;
