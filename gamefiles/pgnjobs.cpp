@@ -1,6 +1,7 @@
 #include "gamefiles/pgnjobs.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <csignal>
@@ -9,11 +10,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <memory>
 #include <new>
-#include <thread>
 #include <vector>
 
 #include "gamefiles/input.h"
@@ -93,6 +92,9 @@ private:
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
+// How long the parent waits for a job's word before it shows the progress.
+constexpr int PROGRESS_WAIT_MS = 250;
+
 // How far back the line before a tag line is looked at.
 constexpr uint64_t LOOK_BACK = 256;
 
@@ -163,63 +165,95 @@ private:
 enum Entry : unsigned char { GAME_STORED = 1, GAME_SKIPPED = 2, PIECE_END = 3 };
 enum PieceEndKind : unsigned char { NEXT = 0, TEXT_END = 1, READ_FAILED = 2 };
 
+// The journals are written and read in blocks through their descriptors:
+// a game is a few small fields.
+constexpr size_t JOURNAL_BLOCK = 1 << 16;
+
 class JournalWriter {
 public:
-    explicit JournalWriter(int fd) : file_(fdopen(fd, "wb")) {}
-    ~JournalWriter() {
-        if (file_) std::fclose(file_);
-    }
+    explicit JournalWriter(int fd) : fd_(fd) { bytes_.reserve(2 * JOURNAL_BLOCK); }
+    ~JournalWriter() { close(fd_); }
     template <typename T>
     void Put(const T& value) {
-        ok_ = ok_ && std::fwrite(&value, sizeof value, 1, file_) == 1;
+        PutBytes(&value, sizeof value);
     }
-    void PutBytes(const void* bytes, size_t size) { ok_ = ok_ && std::fwrite(bytes, 1, size, file_) == size; }
+    void PutBytes(const void* data, size_t size) {
+        const char* from = static_cast<const char*>(data);
+        bytes_.insert(bytes_.end(), from, from + size);
+        if (bytes_.size() >= JOURNAL_BLOCK) Write();
+    }
     void PutText(const std::string& text) {
         Put(static_cast<uint32_t>(text.size()));
         PutBytes(text.data(), text.size());
     }
-    bool Flush() { return ok_ = ok_ && std::fflush(file_) == 0; }
-    bool Close() {
-        const bool closed = std::fclose(file_) == 0;
-        file_ = nullptr;
-        return ok_ && closed;
+    // Writes out what is held; false once a write failed.
+    bool Flush() {
+        Write();
+        return ok_;
     }
-    bool Ok() const { return file_ && ok_; }
+    bool Ok() const { return ok_; }
 
 private:
-    std::FILE* file_;
+    void Write() {
+        size_t done = 0;
+        while (ok_ && done < bytes_.size()) {
+            const ssize_t written = ::write(fd_, bytes_.data() + done, bytes_.size() - done);
+            if (written < 0 && errno == EINTR) continue;
+            ok_ = written > 0;
+            if (ok_) done += static_cast<size_t>(written);
+        }
+        bytes_.clear();
+    }
+    int fd_;
+    std::vector<char> bytes_;
     bool ok_ = true;
 };
 
 class JournalReader {
 public:
-    explicit JournalReader(int fd) : file_(fdopen(fd, "rb")) {}
-    ~JournalReader() {
-        if (file_) std::fclose(file_);
-    }
+    explicit JournalReader(int fd) : fd_(fd), bytes_(2 * JOURNAL_BLOCK) {}
+    ~JournalReader() { close(fd_); }
     template <typename T>
     T Get() {
         T value{};
-        if (!file_ || std::fread(&value, sizeof value, 1, file_) != 1) ok_ = false;
+        GetBytes(&value, sizeof value);
         return value;
     }
-    void GetBytes(void* bytes, size_t size) {
-        if (!file_ || std::fread(bytes, 1, size, file_) != size) ok_ = false;
-    }
-    // Reads on after the end of what was written before.
-    void Resume() {
-        if (file_) std::clearerr(file_);
+    void GetBytes(void* data, size_t size) {
+        if (!Have(size)) {
+            ok_ = false;
+            return;
+        }
+        std::memcpy(data, bytes_.data() + at_, size);
+        at_ += size;
     }
     std::string GetText() {
         const uint32_t size = Get<uint32_t>();
-        std::string text(ok_ ? size : 0, '\0');
+        std::string text(ok_ && size <= JOURNAL_BLOCK ? size : 0, '\0');
         GetBytes(text.data(), text.size());
         return text;
     }
     bool Ok() const { return ok_; }
 
 private:
-    std::FILE* file_;
+    // At least size bytes held (size at most a block); false when the file
+    // has fewer.
+    bool Have(size_t size) {
+        if (end_ - at_ >= size) return true;
+        std::memmove(bytes_.data(), bytes_.data() + at_, end_ - at_);
+        end_ -= at_;
+        at_ = 0;
+        while (end_ < size) {
+            const ssize_t got = ::read(fd_, bytes_.data() + end_, bytes_.size() - end_);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) return false;
+            end_ += static_cast<size_t>(got);
+        }
+        return true;
+    }
+    int fd_;
+    std::vector<char> bytes_;
+    size_t at_ = 0, end_ = 0;
     bool ok_ = true;
 };
 
@@ -381,7 +415,10 @@ private:
     JobProgress& progress_;
 };
 
-bool RunJob(const char* name, int job, int jobs, uint64_t pieceSize, int journalFd, JobProgress& progress) {
+// Runs job number job; every piece written whole is counted in progress and
+// told with a byte on notify (when it is a descriptor).
+bool RunJob(const char* name, int job, int jobs, uint64_t pieceSize, int journalFd, JobProgress& progress,
+            int notify) {
     JournalWriter journal(journalFd);
     OpenedInput opened = OpenInput(name, false);
     if (!opened.input) return false;
@@ -390,11 +427,11 @@ bool RunJob(const char* name, int job, int jobs, uint64_t pieceSize, int journal
     // The parent takes each piece once its journal is whole in the file.
     for (uint64_t piece = static_cast<uint64_t>(job);; piece += static_cast<uint64_t>(jobs)) {
         const bool more = reader.ReadPiece(piece);
-        if (!journal.Flush()) break;
+        if (!journal.Flush()) return false;
         progress.pieces.fetch_add(1, std::memory_order_release);
-        if (!more) break;
+        if (notify >= 0 && ::write(notify, "p", 1) != 1) return false;
+        if (!more) return true;
     }
-    return journal.Close();
 }
 
 // A journal in folder that goes with its last descriptor, open twice: for
@@ -433,21 +470,17 @@ public:
         pids_.push_back(pid);
         done_.push_back(false);
     }
-    size_t Count() const { return pids_.size(); }
-    // Notes the jobs that ended (waiting for all with block); false when
-    // one failed.
-    bool Reap(bool block) {
+    // Waits for every job; false when one failed.
+    bool Reap() {
         for (size_t k = 0; k < pids_.size(); ++k) {
             if (done_[k]) continue;
             int status = 0;
-            const pid_t ended = waitpid(pids_[k], &status, block ? 0 : WNOHANG);
-            if (ended == 0) continue;
+            const pid_t ended = waitpid(pids_[k], &status, 0);
             done_[k] = true;
             ok_ = ok_ && ended > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
         }
         return ok_;
     }
-    bool Ended(size_t k) const { return done_[k]; }
 
 private:
     std::vector<pid_t> pids_;
@@ -496,13 +529,26 @@ JobsEnd ReadGamesInJobs(const char* name, int jobs, uint64_t pieceSize, const st
     std::fflush(stderr);
     bool jobsOk = true;
     for (int k = 0; k < jobs && oneProcess; ++k) {
-        jobsOk = jobsOk && RunJob(name, k, jobs, pieceSize, journals[k].write, progress[k]);
+        jobsOk = jobsOk && RunJob(name, k, jobs, pieceSize, journals[k].write, progress[k], -1);
         journals[k].write = -1;
     }
+    // The jobs tell every piece on a pipe; its end tells that all have ended.
+    int notify[2] = {-1, -1};
+    if (!oneProcess && pipe2(notify, O_CLOEXEC) != 0) {
+        end.words = std::string("cannot start the jobs: ") + std::strerror(errno);
+        jobsOk = false;
+    }
+    struct ClosePipe {
+        int* ends;
+        ~ClosePipe() {
+            for (int i = 0; i < 2; ++i)
+                if (ends[i] >= 0) close(ends[i]);
+        }
+    } closePipe{notify};
     Children children;
-    for (int k = 0; k < jobs && !oneProcess; ++k) {
+    for (int k = 0; k < jobs && !oneProcess && jobsOk; ++k) {
         const pid_t child = fork();
-        if (child == 0) _exit(RunJob(name, k, jobs, pieceSize, journals[k].write, progress[k]) ? 0 : 1);
+        if (child == 0) _exit(RunJob(name, k, jobs, pieceSize, journals[k].write, progress[k], notify[1]) ? 0 : 1);
         if (child < 0) {
             end.words = std::string("cannot start the jobs: ") + std::strerror(errno);
             jobsOk = false;
@@ -518,6 +564,8 @@ JobsEnd ReadGamesInJobs(const char* name, int jobs, uint64_t pieceSize, const st
     }
 
     // The jobs hold the writing ends.
+    if (notify[1] >= 0) close(notify[1]);
+    notify[1] = -1;
     std::vector<std::unique_ptr<JournalReader>> readers;
     for (const Journal& journal : journals) {
         if (journal.write >= 0) close(journal.write);
@@ -526,20 +574,24 @@ JobsEnd ReadGamesInJobs(const char* name, int jobs, uint64_t pieceSize, const st
     journals.clear();
     // Waits until job k has written count pieces whole, showing the jobs'
     // progress meanwhile; false when it ended without them.
+    bool allEnded = oneProcess;
     auto waitFor = [&](size_t k, uint64_t count) {
         for (;;) {
             if (progress[k].pieces.load(std::memory_order_acquire) >= count) return true;
-            if (oneProcess) return false;
-            children.Reap(false);
-            if (children.Ended(k)) return progress[k].pieces.load(std::memory_order_acquire) >= count;
+            if (allEnded) return false;
+            pollfd told{notify[0], POLLIN, 0};
+            if (poll(&told, 1, PROGRESS_WAIT_MS) > 0) {
+                char bytes[64];
+                const ssize_t got = ::read(notify[0], bytes, sizeof bytes);
+                allEnded = got == 0;
+            }
             int64_t games = 0;
-            uint64_t bytes = UINT64_MAX;
+            uint64_t read = UINT64_MAX;
             for (int j = 0; j < jobs; ++j) {
                 games += progress[j].games.load(std::memory_order_relaxed);
-                bytes = std::min(bytes, progress[j].fileBytes.load(std::memory_order_relaxed));
+                read = std::min(read, progress[j].fileBytes.load(std::memory_order_relaxed));
             }
-            ProgressGame(games, bytes);
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            ProgressGame(games, read);
         }
     };
     auto failed = [&](const char* words) {
@@ -560,7 +612,6 @@ JobsEnd ReadGamesInJobs(const char* name, int jobs, uint64_t pieceSize, const st
         const size_t k = piece % static_cast<uint64_t>(jobs);
         if (!waitFor(k, piece / static_cast<uint64_t>(jobs) + 1)) return failed("a job of the conversion failed");
         JournalReader& journal = *readers[k];
-        journal.Resume();
         bool taking = first;
         int64_t lineShift = 0;  // the text's line of a line of this piece
         for (;;) {
@@ -582,7 +633,7 @@ JobsEnd ReadGamesInJobs(const char* name, int jobs, uint64_t pieceSize, const st
                         end.failure = std::string("cannot read PGN file '") + name + "'";
                         end.words = end.failure + ": " + failure;
                     }
-                    if (!children.Reap(true)) return failed("a job of the conversion failed");
+                    if (!children.Reap()) return failed("a job of the conversion failed");
                     return end;
                 }
                 next = pieceNext;
