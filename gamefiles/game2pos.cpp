@@ -2,17 +2,15 @@
 // move was played.
 #include "gamefiles/game2pos.h"
 
+#include <algorithm>
 #include <string>
 
 #include "board/fen.h"
-#include "board/makemove.h"
 #include "board/movetext.h"
-#include "board/position.h"
+#include "gamefiles/console.h"
 #include "gamefiles/movecheck.h"
 #include "gamefiles/outfile.h"
 #include "gamefiles/setboard.h"
-#include "movegen/evasions.h"
-#include "movegen/legality.h"
 
 namespace {
 
@@ -62,32 +60,8 @@ void WritePositionLine(GameRecord& game, OutputFile& out, int i) {
 
 void WriteGamePositions(GameRecord& game, OutputFile& out, int maxPly) {
     if (maxPly < 1 || maxPly > GAME_MAX_MOVES) maxPly = GAME_MAX_MOVES;
-    const int n = GameMoveCount(game);
-    // The moves are made forward only; the start position comes back whole.
-    const Position start = pos;
-    HistoryEntry* const startTop = historyTop;
-    PlyRecord record;
-    int ply = 0;
-    for (int i = 1; i <= n && i <= maxPly; ++i) {
-        const Move move = static_cast<Move>(game.moveWords[i]);
-        // A file not written by the converter may hold anything; a move the
-        // position does not allow would corrupt it.
-        CheckInfo info;
-        ComputeCheckInfo(&info);
-        const Colour side = pos.sideToMove;
-        bool legal = IsGeneratedMove(move, info);
-        if (legal) {
-            WritePositionLine(game, out, i);
-            MakeMove(move, &record);
-            legal = !KingAttackedAfterMove(move, side);
-        }
-        if (!legal) {
-            ply = i;
-            break;
-        }
-    }
-    pos = start;
-    historyTop = startTop;
+    const int ply = ReplayGame(game, std::min(GameMoveCount(game), maxPly),
+                               [&](int i) { WritePositionLine(game, out, i); });
     if (ply) {
         // Nothing of this game stays in the output.
         throw GameFileError("MOVE NOT LEGAL game " + std::to_string(currentGameNumber) + " ply " +
@@ -98,7 +72,7 @@ void WriteGamePositions(GameRecord& game, OutputFile& out, int maxPly) {
 
 bool GameToPositions(const char* gameName, const char* dbName) {
     return ConvertGameFile(
-        gameName, dbName, "DB", "Cannot create DB output file: '%s'\n", [] { SetBoard(START_FEN, false); },
+        gameName, dbName, "DB", "Cannot create DB output file: '%s'\n", [] { SetStartForConversion(!ToolConsole()); },
         [](GameRecord& game, OutputFile& out, int number) {
             currentGameNumber = number;
             WriteGamePositions(game, out, 0);

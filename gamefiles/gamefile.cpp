@@ -5,6 +5,8 @@
 #include <string>
 
 #include "board/movetext.h"
+#include "gamefiles/console.h"
+#include "gamefiles/input.h"
 #include "gamefiles/outfile.h"
 #include "gamefiles/progress.h"
 
@@ -41,6 +43,53 @@ bool ReadGame(GameRecord& game, std::FILE* stream) {
     const int n = GameMoveCount(game);
     if (std::fread(bytes, 1, 2 * n, stream) != static_cast<size_t>(2 * n)) return false;
     WordsFromBytes(game.moveWords + 1, bytes, n);
+    return true;
+}
+
+std::string DamagedGameFileWords(const std::string& name, const std::string& code, uint64_t offset) {
+    if (offset == 0 && code != "GAME FILE CUT OFF") return "'" + name + "' is not a GAME file";
+    const std::string at = " at byte " + std::to_string(offset);
+    if (code == "WRONG RESULT") return "'" + name + "' is damaged: the game" + at + " has no result";
+    if (code == "WRONG MOVE COUNT") return "'" + name + "' is damaged: the game" + at + " has more moves than a game can";
+    return "'" + name + "' is cut off: the game" + at + " is not whole";
+}
+
+bool GameReader::Have(size_t size) {
+    if (end_ - at_ >= size) return true;
+    std::memmove(buffer_.data(), buffer_.data() + at_, end_ - at_);
+    end_ -= at_;
+    at_ = 0;
+    while (end_ < size) {
+        const size_t got = input_.Read(buffer_.data() + end_, buffer_.size() - end_);
+        if (got == 0) return false;
+        end_ += got;
+    }
+    return true;
+}
+
+bool GameReader::Next(GameRecord& game, const std::string& name) {
+    last_ = 0;
+    if (!Have(2)) {
+        cut_ = end_ > at_;
+        return false;
+    }
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(buffer_.data() + at_);
+    WordsFromBytes(game.moveWords, bytes, 1);
+    try {
+        SetGameResult(game, game.moveWords[0]);
+    } catch (const GameFileError& error) {
+        throw GameFileError(error.what(), DamagedGameFileWords(name, error.what(), offset_));
+    }
+    const size_t size = static_cast<size_t>(GameRecordSize(game));
+    if (!Have(size)) {
+        cut_ = true;
+        return false;
+    }
+    WordsFromBytes(game.moveWords + 1, reinterpret_cast<const unsigned char*>(buffer_.data() + at_ + 2),
+                   GameMoveCount(game));
+    at_ += size;
+    last_ = size;
+    offset_ += size;
     return true;
 }
 
@@ -106,37 +155,41 @@ void WriteGamePgn(const GameRecord& game, OutputFile& out) {
 
 bool ConvertGameFile(const char* gameName, const char* outName, const char* outKind, const char* createFormat,
                      void (*prepare)(), void (*write)(GameRecord&, OutputFile&, int)) {
-    const InputFile input = OpenConversionInput(gameName, "rb", "GAME", outName);
-    std::FILE* const in = input.get();
+    const std::unique_ptr<Input> in = OpenConversionInput(gameName, "GAME", outName);
     if (!in) return false;
     OutputFile out;
-    if (!out.Open(outName, "a", outKind)) {
-        std::printf(createFormat, outName);
+    if (!out.Open(outName, "a", outKind, ToolConsole())) {
+        SayCannotCreate(createFormat, out);
         return false;
     }
-    std::setvbuf(in, nullptr, _IOFBF, 1 << 16);
     if (prepare) prepare();
     static GameRecord game;
-    std::string failure;
+    std::string failure, words;
+    GameReader reader(*in);
+    int number = 0;
     try {
-        int number = 0;
-        uint64_t bytesRead = 0;
-        ProgressBegin(gameName);
-        while (ReadGame(game, in)) {
+        ProgressBegin(gameName, in->FileSize());
+        while (reader.Next(game, gameName)) {
             write(game, out, ++number);
-            bytesRead += static_cast<uint64_t>(GameRecordSize(game));
-            ProgressGame(number, bytesRead);
+            ProgressGame(number, in->FileBytesRead());
         }
-        if (std::ferror(in)) throw GameFileError(std::string("cannot read GAME file '") + gameName + "'");
+        if (!in->Failure().empty()) {
+            failure = std::string("cannot read GAME file '") + gameName + "'";
+            words = failure + ": " + in->Failure();
+        }
     } catch (const GameFileError& error) {
         failure = error.what();
+        words = error.Words();
     }
     // The games read before a fault are written out.
-    FinishOutput(out, failure);
+    FinishOutput(out, failure, words);
     ProgressErase();
-    if (failure.empty()) std::printf("OK\n");
-    else std::printf("ERROR: %s\n", failure.c_str());
-    std::printf("converted: %lld games.\n", static_cast<long long>(out.UnitsWritten()));
+    TallyRead(number);
+    TallyStored(out.UnitsWritten());
+    if (failure.empty()) Say("OK\n");
+    else SayFailure("ERROR: " + failure, "ERROR: " + words);
+    Say("converted: %lld games.\n", static_cast<long long>(out.UnitsWritten()));
+    FlushConsole();
     return failure.empty();
 }
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 constexpr int GAME_MAX_MOVES = 1023;
 
@@ -14,10 +16,23 @@ struct GameRecord {
     uint16_t moveWords[1024]; // [0] header: count bits 0-13, result bits 14-15
 };
 
-// Conversion errors carry a message that the tool's driver prints after "ERROR: ".
-struct GameFileError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+// Conversion errors carry a message that the tool's driver prints after
+// "ERROR: " (what()), and the same in plain words for pelmot-games: the file,
+// the place and the system's reason.
+class GameFileError : public std::runtime_error {
+public:
+    explicit GameFileError(const std::string& text, std::string words = {})
+        : std::runtime_error(text), words_(words.empty() ? text : std::move(words)) {}
+    const std::string& Words() const { return words_; }
+
+private:
+    std::string words_;
 };
+
+// The plain words for a GAME file that a record fault (the codes that
+// SetGameResult raises, or "GAME FILE CUT OFF") stops at offset: a file whose
+// first record is no record is not a GAME file at all.
+std::string DamagedGameFileWords(const std::string& name, const std::string& code, uint64_t offset);
 
 // Move count of the header word.
 int GameMoveCount(const GameRecord& game);
@@ -33,6 +48,32 @@ void EncodeGame(const GameRecord& game, unsigned char* bytes);
 
 // False at the end of the file, also for a record cut off by it.
 bool ReadGame(GameRecord& game, std::FILE* stream);
+
+class Input;
+// The records of an input, read a block at a time.
+class GameReader {
+public:
+    explicit GameReader(Input& input) : input_(input), buffer_(BLOCK) {}
+    // The next record: false at the end of the input, also for a record cut
+    // off by it (Cut() then tells). Raises the record faults of
+    // SetGameResult, in plain words naming name and the place.
+    bool Next(GameRecord& game, const std::string& name);
+    // The bytes of the record Next gave, as on disk.
+    const unsigned char* RecordBytes() const { return reinterpret_cast<const unsigned char*>(buffer_.data()) + at_ - last_; }
+    size_t RecordSize() const { return last_; }
+    uint64_t Offset() const { return offset_; }  // of the next record
+    bool Cut() const { return cut_; }
+
+private:
+    static constexpr size_t BLOCK = 1 << 16;
+    // At least size bytes ahead of at_, unless the input ends first.
+    bool Have(size_t size);
+    Input& input_;
+    std::vector<char> buffer_;
+    size_t at_ = 0, end_ = 0, last_ = 0;
+    uint64_t offset_ = 0;
+    bool cut_ = false;
+};
 // False when the stream did not take the whole record.
 bool WriteGame(const GameRecord& game, std::FILE* stream);
 // Appends the record as one unit of the output file.
@@ -48,6 +89,7 @@ void WriteResultTag(const GameRecord& game, OutputFile& out);
 // (printing createFormat with its name when that fails), calls prepare, then
 // write for every game with its number from 1, and reports "OK" or the error
 // and the games whose output is whole in the file. True when the whole file
-// was converted.
+// was converted. pelmot-games reads "-" as standard input and writes "-" to
+// standard output.
 bool ConvertGameFile(const char* gameName, const char* outName, const char* outKind, const char* createFormat,
                      void (*prepare)(), void (*write)(GameRecord&, OutputFile&, int));

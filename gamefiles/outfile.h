@@ -16,9 +16,12 @@ class OutputFile {
 public:
     ~OutputFile();
     // Opens name for appending with the stdio mode given ("a", "ab", "a+b");
-    // false when it cannot be opened. kind names the file in the error
-    // message ("GAME", "PGN", "DB").
-    bool Open(const char* name, const char* mode, const char* kind);
+    // false when it cannot be opened (OpenFailure() says why). kind names
+    // the file in the error message ("GAME", "PGN", "DB"). With
+    // standardOutput, "-" is standard output.
+    bool Open(const char* name, const char* mode, const char* kind, bool standardOutput = false);
+    const std::string& OpenFailure() const { return reason_; }
+    const std::string& Name() const { return name_; }
     // The stream, for reading a file opened with "a+b".
     std::FILE* Stream() const { return file_; }
     // Bytes of the file that are on disk: everything before the buffer.
@@ -55,7 +58,9 @@ private:
     [[noreturn]] void Fail();
 
     std::FILE* file_ = nullptr;
+    bool standardOutput_ = false;
     std::string name_;
+    std::string reason_;
     std::string kind_;
     std::vector<char> buffer_;      // bytes not yet written: the first size_ of it
     size_t size_ = 0;
@@ -67,7 +72,7 @@ private:
 // Ends the output of a conversion: flushes and closes out. A failed write is
 // the failure to report (it is what the count shows), so it replaces an
 // earlier one in failure.
-void FinishOutput(OutputFile& out, std::string& failure);
+void FinishOutput(OutputFile& out, std::string& failure, std::string& words);
 
 // Makes a write past the file-size limit (ulimit -f) fail like any other
 // write, so that it is reported and the file cut back to its last whole
@@ -77,15 +82,11 @@ void ReportFileSizeLimitAsWriteFailure();
 // True when both names exist and are one file (links and spellings included).
 bool IsSameFile(const char* a, const char* b);
 
-// An input file, closed when its owner goes.
-struct InputCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using InputFile = std::unique_ptr<std::FILE, InputCloser>;
-// Opens an input file for reading; a directory or anything that cannot be
-// read is refused with an empty owner.
-InputFile OpenInput(const char* name, const char* mode);
-// The input of a conversion writing to outName: refused with a message (the
-// "Cannot open" line for the kind of input, or the same-file line, since
-// appending to the input would break it) and an empty owner.
-InputFile OpenConversionInput(const char* name, const char* mode, const char* kind, const char* outName);
+class Input;
+// The input of a conversion writing to outName (with the tool's console, "-"
+// is standard input): refused with a message (the "Cannot open" line for the
+// kind of input, or the same-file line, since appending to the input would
+// break it) and an empty owner.
+std::unique_ptr<Input> OpenConversionInput(const char* name, const char* kind, const char* outName);
+// The message of an output that cannot be created, in either voice.
+void SayCannotCreate(const char* typedFormat, const OutputFile& out);

@@ -3,841 +3,27 @@
 #include "gamefiles/pgn2game.h"
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstring>
-#include <new>
+#include <filesystem>
+#include <memory>
 #include <string>
+#include <system_error>
 
-#include "board/fen.h"
-#include "board/hugepages.h"
 #include "board/log.h"
-#include "board/makemove.h"
-#include "board/position.h"
-#include "gamefiles/movecheck.h"
+#include "gamefiles/console.h"
+#include "gamefiles/gameset.h"
+#include "gamefiles/input.h"
+#include "gamefiles/outfile.h"
+#include "gamefiles/pgnjobs.h"
+#include "gamefiles/pgnreader.h"
 #include "gamefiles/progress.h"
-#include "gamefiles/san.h"
 #include "gamefiles/setboard.h"
-#include "movegen/evasions.h"
-#include "movegen/legality.h"
 
 namespace {
 
-// The echo of the games is collected here and written to the log a block at
-// a time, and always before the end mark of a file or an error line: the same
-// text as line by line, without a write for every game. The movetext has no
-// line end of its own; the next game's first line ends it. It takes every
-// character of a movetext, so adding one is kept to a store.
-class EchoBuffer {
-public:
-    void Put(char c) {
-        if (size_ == BLOCK) Flush();
-        text_[size_++] = c;
-    }
-    void Put(const char* text, size_t length) {
-        while (length > 0) {
-            if (size_ == BLOCK) Flush();
-            const size_t part = std::min(length, BLOCK - size_);
-            std::memcpy(text_ + size_, text, part);
-            size_ += part;
-            text += part;
-            length -= part;
-        }
-    }
-    void Put(const char* text) { Put(text, std::strlen(text)); }
-    void Line(const char* text) {
-        Put(text);
-        Put('\n');
-    }
-    // A move's text and the blank after it.
-    void Word(const char* text, size_t length) {
-        Put(text, length);
-        Put(' ');
-    }
-    void Flush() {
-        if (size_ == 0) return;
-        text_[size_] = '\0';
-        LogRaw(text_);
-        size_ = 0;
-    }
-
-private:
-    static constexpr size_t BLOCK = 1 << 16;
-    char text_[BLOCK + 1];
-    size_t size_ = 0;
-};
-EchoBuffer echo;
-
-
-// Standard output of a conversion, written in blocks for the same reason: a
-// second conversion of a file warns for every game.
-constexpr size_t CONSOLE_BLOCK = 1 << 16;
-std::string pendingConsole;
-
-void FlushConsole() {
-    if (pendingConsole.empty()) return;
-    ProgressErase();
-    std::fwrite(pendingConsole.data(), 1, pendingConsole.size(), stdout);
-    std::fflush(stdout);
-    pendingConsole.clear();
-}
-
-void Say(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Say(const char* format, ...) {
-    char text[1024];
-    va_list args;
-    va_start(args, format);
-    const int n = std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    if (n > 0) pendingConsole.append(text, static_cast<size_t>(n) < sizeof text ? n : sizeof text - 1);
-    if (pendingConsole.size() >= CONSOLE_BLOCK) FlushConsole();
-}
-
-// "Warning: game %d (skipped) file: %s\n", written without a format: a second
-// conversion of a file gives it for every game.
-void SayWarning(int game, const std::string& pgnName) {
-    static constexpr char HEAD[] = "Warning: game ";
-    static constexpr char MIDDLE[] = " (skipped) file: ";
-    char text[64];
-    char* p = text;
-    std::memcpy(p, HEAD, sizeof HEAD - 1);
-    p += sizeof HEAD - 1;
-    char* const digits = p;
-    do {
-        *p++ = static_cast<char>('0' + game % 10);
-        game /= 10;
-    } while (game > 0);
-    std::reverse(digits, p);
-    std::memcpy(p, MIDDLE, sizeof MIDDLE - 1);
-    p += sizeof MIDDLE - 1;
-    pendingConsole.append(text, static_cast<size_t>(p - text));
-    pendingConsole += pgnName;
-    pendingConsole += '\n';
-    if (pendingConsole.size() >= CONSOLE_BLOCK) FlushConsole();
-}
-
-// The line below the warning: "Reason: ", the words of the fault, the ply
-// and the text of a move at fault or the value read, and the line of the
-// input the game starts on.
-void SayReason(const SkipReason& why, int64_t line) {
-    // What the input holds is shown, but not its control characters.
-    constexpr size_t DETAIL_MAX = 40;
-    pendingConsole += "Reason: ";
-    pendingConsole += why.text;
-    if (why.ply) {
-        pendingConsole += " at ply ";
-        pendingConsole += std::to_string(why.ply);
-    }
-    if (!why.detail.empty()) {
-        pendingConsole += ": ";
-        for (size_t i = 0; i < why.detail.size() && i < DETAIL_MAX; ++i) {
-            const unsigned char c = static_cast<unsigned char>(why.detail[i]);
-            pendingConsole += c < ' ' || c == 0x7F ? '?' : static_cast<char>(c);
-        }
-        if (why.detail.size() > DETAIL_MAX) pendingConsole += "...";
-    }
-    pendingConsole += " (game at line ";
-    pendingConsole += std::to_string(line);
-    pendingConsole += ")\n";
-    if (pendingConsole.size() >= CONSOLE_BLOCK) FlushConsole();
-}
-
-// The log's mark after the echo of a game that is skipped: mark, when the
-// echo has one of its own ("" when it already ended), else the reason.
-void EchoSkip(const char* reason, const char* mark) {
-    if (!mark) echo.Line((std::string(" {") + reason + "}").c_str());
-    else if (*mark) echo.Line(mark);
-}
-
-bool IsSpace(int c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\v'; }
-
-// Characters that end a move token: white space and the characters that begin
-// or end the other elements of a movetext.
-struct TokenEnds {
-    bool table[256] = {};
-    constexpr TokenEnds() {
-        for (unsigned char c : {' ', '\n', '\r', '\t', '\f', '\v', '{', '}', '(', ')', '[', ']', ';', '$'}) table[c] = true;
-    }
-};
-constexpr TokenEnds TOKEN_ENDS;
-bool EndsToken(unsigned char c) { return TOKEN_ENDS.table[c]; }
-
-bool IsResultToken(const char* token) {
-    return !std::strcmp(token, "1-0") || !std::strcmp(token, "0-1") || !std::strcmp(token, "1/2-1/2") ||
-           !std::strcmp(token, "*");
-}
-
-bool IsLetter(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsTagNameCharacter(int c) { return IsLetter(c) || (c >= '0' && c <= '9') || c == '_'; }
-
-// True when a tag line begins at the next character: "[", a tag name, blanks
-// and the quote of its value. A comment or variation left open ends there,
-// so that it costs its own game only, not every game after it.
-bool TagLineAhead(PgnReader& stream) {
-    if (stream.Peek() != '[' || !IsLetter(stream.PeekAt(1))) return false;
-    int i = 2;
-    while (i < PgnReader::LOOKAHEAD - 2 && IsTagNameCharacter(stream.PeekAt(i))) ++i;
-    while (i < PgnReader::LOOKAHEAD - 1 && (stream.PeekAt(i) == ' ' || stream.PeekAt(i) == '\t')) ++i;
-    return stream.PeekAt(i) == '"';
-}
-
-bool IsCommentMark(unsigned char c) { return c == '{' || c == '}' || c == '\n'; }
-
-// Passes over a comment whose "{" was just read, counting nested braces;
-// false when it is not closed before the end or a tag line.
-bool SkipComment(PgnReader& stream) {
-    int depth = 1;
-    while (depth > 0) {
-        char none[1];
-        stream.ReadUntil(IsCommentMark, none, sizeof none);
-        const int c = stream.Get();
-        if (c == EOF) return false;
-        if (c == '{') ++depth;
-        else if (c == '}') --depth;
-        else if (TagLineAhead(stream)) return false;
-    }
-    return true;
-}
-
-// Passes over a variation whose "(" was just read: nested variations, and the
-// comments inside it, whose brackets do not count; false as for a comment.
-bool SkipVariation(PgnReader& stream) {
-    int depth = 1;
-    while (depth > 0) {
-        stream.SkipSpace();
-        if (stream.AtLineStart() && TagLineAhead(stream)) return false;
-        const int c = stream.Get();
-        if (c == EOF) return false;
-        if (c == '(') ++depth;
-        else if (c == ')') --depth;
-        else if (c == '{' && !SkipComment(stream)) return false;
-    }
-    return true;
-}
-
-// Passes over a comment or a variation whose opening character was just read;
-// false when it is left open.
-bool SkipCommentOrVariation(PgnReader& stream, int open) {
-    return open == '{' ? SkipComment(stream) : SkipVariation(stream);
-}
-
-// Reads the rest of a token into text (at most size - 1 characters kept).
-int ReadTokenText(PgnReader& stream, char* text, int size) { return stream.ReadUntil(EndsToken, text, size); }
-
-// Passes over the rest of a movetext that is not read: up to its result
-// token, or up to the next tag section, so the next game starts cleanly.
-// A comment or variation left open ends at the next tag line.
-void SkipMovetext(PgnReader& stream) {
-    for (;;) {
-        stream.SkipSpace();
-        const int c = stream.Peek();
-        if (c == EOF || c == '[') return;
-        if (c == '{' || c == '(') {
-            stream.Get();
-            SkipCommentOrVariation(stream, c);
-            continue;
-        }
-        char token[16];
-        ReadTokenText(stream, token, sizeof token);
-        if (!token[0]) stream.Get();  // a lone closing bracket or "$"
-        if (IsResultToken(token)) return;
-    }
-}
-
-// Passes over what may stand between two games: white space and comments (a
-// comment after a result token belongs to no move).
-void SkipToTags(PgnReader& stream) {
-    stream.SkipSpace();
-    while (stream.Peek() == '{') {
-        stream.Get();
-        SkipComment(stream);
-        stream.SkipSpace();
-    }
-}
-
-bool StartsWith(const char* text, const char* prefix) { return std::strncmp(text, prefix, std::strlen(prefix)) == 0; }
-
-// True when the tag text begins with the tag name name.
-bool IsTag(const char* text, const char* name) {
-    const size_t n = std::strlen(name);
-    return std::strncmp(text, name, n) == 0 && (text[n] == ' ' || text[n] == '\t' || text[n] == '"');
-}
-
-// Value of a tag text such as: FEN "..."] ; empty when there is none.
-std::string TagValue(const char* text) {
-    const char* open = std::strchr(text, '"');
-    if (!open) return {};
-    const char* close = std::strchr(open + 1, '"');
-    return close ? std::string(open + 1, close) : std::string(open + 1);
-}
-
-// What the tags of the game being read say besides its result.
-struct GameTags {
-    bool setUp = false;  // a SetUp tag other than "0"
-    bool fen = false;
-    bool fenIsStart = false;
-    std::string variant;  // the Variant tag's value, when it names other rules
-};
-GameTags tags;
-
-// Variant tag values that name standard chess; "From Position" is standard
-// chess from a set-up position, which the FEN tag tells.
-bool IsStandardChess(std::string value) {
-    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
-    size_t first = 0;
-    while (first < value.size() && (value[first] == ' ' || value[first] == '\t')) ++first;
-    value.erase(0, first);
-    for (char& c : value)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    for (const char* name : {"", "standard", "chess", "normal", "from position"})
-        if (value == name) return true;
-    return false;
-}
-
-bool FenIsStart(const std::string& fen) {
-    // Only the four position fields matter; the counters may be anything.
-    char placement[100], side[8], castling[8], ep[8];
-    if (std::sscanf(fen.c_str(), "%99s %7s %7s %7s", placement, side, castling, ep) != 4) return false;
-    return std::string(placement) + ' ' + side + ' ' + castling + ' ' + ep == START_FEN;
-}
-
-// Reads one tag after its "[": up to the "]" that closes it (a "]" inside
-// the quoted value does not), or up to the line end when it is not closed.
-// The text kept is at most 510 characters, the "]" included.
-void ReadTagText(PgnReader& stream, char* text) {
-    int n = 0;
-    bool quoted = false;
-    for (int c = stream.Get(); c != EOF && c != '\n'; c = stream.Get()) {
-        if (n < 510) text[n++] = static_cast<char>(c);
-        if (quoted) {
-            if (c == '\\') {
-                const int escaped = stream.Peek();
-                if (escaped != EOF && escaped != '\n') {
-                    stream.Get();
-                    if (n < 510) text[n++] = static_cast<char>(escaped);
-                }
-            } else if (c == '"') {
-                quoted = false;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ']') {
-            break;
-        }
-    }
-    while (n > 0 && text[n - 1] == '\r') --n;
-    text[n] = '\0';
-}
-
-// False when the value is none of the four results.
-bool ReadResultTag(GameRecord& game, const char* text) {
-    const char* p = text + 6;
-    while (*p == ' ') ++p;
-    if (*p) ++p;
-    if (StartsWith(p, "1-0")) {
-        game.resultCode = 'W';
-        std::strcpy(game.resultText, "1-0");
-    } else if (StartsWith(p, "0-1")) {
-        game.resultCode = 'B';
-        std::strcpy(game.resultText, "0-1");
-    } else if (StartsWith(p, "1/2-1/2")) {
-        game.resultCode = 'D';
-        std::strcpy(game.resultText, "1/2-1/2");
-    } else if (*p == '*') {
-        game.resultCode = '*';
-        std::strcpy(game.resultText, "*");
-    } else {
-        return false;
-    }
-    return true;
-}
-
-uint16_t ResultBits(const char* resultText) {
-    if (!std::strcmp(resultText, "1-0")) return 0x8000;
-    if (!std::strcmp(resultText, "0-1")) return 0x4000;
-    if (!std::strcmp(resultText, "1/2-1/2")) return 0xC000;
-    return 0;
-}
-
-// The position the game started from, put back on every exit of the reader:
-// the moves are made forward only and never unmade one by one.
-struct StartPosition {
-    Position position;
-    HistoryEntry* top;
-    StartPosition() : position(pos), top(historyTop) {}
-    void Restore() const {
-        pos = position;
-        historyTop = top;
-    }
-};
-
-}  // namespace
-
-// ---- The PGN reader ----
-
-void PgnReader::Open(std::FILE* file) {
-    file_ = file;
-    next_ = end_ = buffer_;
-    atEnd_ = started_ = failed_ = false;
-    bytesFilled_ = 0;
-    counted_ = buffer_;
-    lineEnds_ = 0;
-}
-
-namespace {
-
-// Line feeds in [from, to): counted a block at a time into a byte, which the
-// compiler does many bytes at once; every game start asks for its line.
-int64_t CountLineEnds(const char* from, const char* to) {
-    constexpr ptrdiff_t BLOCK = 64;
-    int64_t count = 0;
-    for (; to - from >= BLOCK; from += BLOCK) {
-        unsigned char inBlock = 0;
-        for (ptrdiff_t i = 0; i < BLOCK; ++i) inBlock = static_cast<unsigned char>(inBlock + (from[i] == '\n'));
-        count += inBlock;
-    }
-    for (; from < to; ++from) count += *from == '\n';
-    return count;
-}
-
-}  // namespace
-
-int64_t PgnReader::Line() {
-    const char* const next = next_;
-    if (next >= counted_) lineEnds_ += CountLineEnds(counted_, next);
-    else lineEnds_ -= CountLineEnds(next, counted_);
-    counted_ = next;
-    return lineEnds_ + 1;
-}
-
-bool PgnReader::Fill(size_t need) {
-    if (atEnd_) return static_cast<size_t>(end_ - next_) >= need;
-    // The character before next_ stays, so that Unget works across a refill.
-    char* keep = next_ > buffer_ ? next_ - 1 : next_;
-    if (keep > buffer_) {
-        // The line ends of the part that goes are counted first.
-        if (counted_ < keep) {
-            lineEnds_ += CountLineEnds(counted_, keep);
-            counted_ = keep;
-        }
-        counted_ = buffer_ + (counted_ - keep);
-        started_ = true;
-        const size_t rest = static_cast<size_t>(end_ - keep);
-        std::memmove(buffer_, keep, rest);
-        next_ = buffer_ + (next_ - keep);
-        end_ = buffer_ + rest;
-    }
-    while (static_cast<size_t>(end_ - next_) < need && !atEnd_) {
-        const size_t room = static_cast<size_t>(buffer_ + sizeof buffer_ - end_);
-        const size_t got = std::fread(end_, 1, room, file_);
-        if (got == 0) {
-            atEnd_ = true;
-            failed_ = std::ferror(file_) != 0;
-            break;
-        }
-        const char* stop = static_cast<const char*>(std::memchr(end_, 0x1A, got));
-        const size_t taken = stop ? static_cast<size_t>(stop - end_) : got;
-        end_ += taken;
-        bytesFilled_ += taken;
-        if (stop) atEnd_ = true;
-    }
-    return static_cast<size_t>(end_ - next_) >= need;
-}
-
-void PgnReader::SkipWhitespace() {
-    while (IsSpace(Peek())) Get();
-}
-
-bool PgnReader::SkipOther() {
-    const int c = Peek();
-    if (c == '\f' || c == '\v') {
-        Get();
-        return true;
-    }
-    if (c == ';' || (c == '%' && AtLineStart())) {
-        for (int d = Get(); d != EOF && d != '\n'; d = Get()) {
-        }
-        return true;
-    }
-    return false;
-}
-
-bool ReadPgnTags(GameRecord& game, PgnReader& stream, SkipReason& why) {
-    game.resultText[0] = '\0';
-    game.resultCode = '?';
-    tags = GameTags{};
-    SkipToTags(stream);
-    echo.Line("");
-    while (stream.Peek() == '[') {
-        stream.Get();
-        stream.SkipWhitespace();
-        char text[512];
-        ReadTagText(stream, text);
-        echo.Put('[');
-        echo.Line(text);
-        // Most tags are none of these: their first letter tells.
-        switch (text[0]) {
-        case 'R':
-            if (IsTag(text, "Result") && !ReadResultTag(game, text) && !why.text) {
-                why.text = "Result Error 1";
-                why.detail = TagValue(text);
-            }
-            break;
-        case 'F':
-            if (IsTag(text, "FEN")) {
-                tags.fen = true;
-                tags.fenIsStart = FenIsStart(TagValue(text));
-            }
-            break;
-        case 'S':
-            if (IsTag(text, "SetUp")) tags.setUp = TagValue(text) != "0";
-            break;
-        case 'V':
-            if (IsTag(text, "Variant")) {
-                std::string value = TagValue(text);
-                tags.variant = IsStandardChess(value) ? std::string() : std::move(value);
-            }
-            break;
-        default: break;
-        }
-        stream.SkipSpace();
-    }
-    echo.Line("");
-    const bool readable = stream.Readable();
-    if (readable && game.resultCode == '?' && !why.text) why.text = "Result Error 2";
-    return readable;
-}
-
-Move ReadSanToken(GameRecord& game, PgnReader& stream) {
-    ReadTokenText(stream, game.sanText, sizeof game.sanText);
-    return ReadSanMove(game.sanText);
-}
-
-namespace {
-
-// Results begin with "0-", "1-" or "1/"; move numbers never do.
-inline bool MayBeginResult(int ch, PgnReader& stream) {
-    return (ch == '0' || ch == '1') && (stream.Peek() == '-' || stream.Peek() == '/');
-}
-
-// The length of the result token that ch and the characters after it spell,
-// or 0 when they spell none.
-int ResultTokenAhead(int ch, PgnReader& stream) {
-    for (const char* result : {"1-0", "0-1", "1/2-1/2"}) {
-        if (ch != result[0]) continue;
-        int n = 1;
-        while (result[n] && stream.PeekAt(n - 1) == static_cast<unsigned char>(result[n])) ++n;
-        const int after = stream.PeekAt(n - 1);
-        if (!result[n] && (after == EOF || EndsToken(static_cast<unsigned char>(after)))) return n;
-    }
-    return 0;
-}
-
-}  // namespace
-
-uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream, SkipReason& why) {
-    int plyNo = 1;
-    game.moveWords[0] = 0;
-    why = SkipReason{};
-    const bool readable = ReadPgnTags(game, stream, why);
-
-    // Other rules than those of chess, and a set-up position, which a record
-    // cannot hold: it starts from the standard start position.
-    const char* mark = nullptr;
-    if (!tags.variant.empty()) {
-        why = SkipReason{"variant game", 0, tags.variant};
-    } else if (!why.text && ((tags.fen && !tags.fenIsStart) || (tags.setUp && !tags.fen))) {
-        why.text = "set-up position";
-        mark = " {SETUP}";
-    }
-    if (why.text) {
-        SkipMovetext(stream);
-        EchoSkip(why.text, mark);
-        return 0;
-    }
-    if (!readable) {
-        why.text = "no moves";
-        return 0;
-    }
-
-    const StartPosition start;
-    // A fault of this game: the rest of its movetext is passed over, and the
-    // next game is read.
-    auto skip = [&](const char* text, int ply, std::string detail, const char* mark) -> uint16_t {
-        start.Restore();
-        SkipMovetext(stream);
-        EchoSkip(text, mark);
-        why = SkipReason{text, ply, std::move(detail)};
-        return 0;
-    };
-
-    PlyRecord record;
-    bool finished = false;
-    while (!finished) {
-        stream.SkipSpace();
-        const int ch = stream.Get();
-        if (ch == EOF) break;
-        if (ch == '*') {
-            if (game.resultCode != '*') return skip("Result * error", 0, "", nullptr);
-            finished = true;
-            continue;
-        }
-        if (ch >= '0' && ch <= '9') {
-            // Castling written with zeros is a move, not a number or a result.
-            const bool castling = ch == '0' && stream.Peek() == '-' && stream.PeekAt(1) == '0';
-            if (!castling) {
-                echo.Put(static_cast<char>(ch));
-                if (ch == game.resultText[0] && stream.Peek() == static_cast<unsigned char>(game.resultText[1])) {
-                    // The tag's result, read as far as it matches.
-                    char token[sizeof game.resultText] = {static_cast<char>(ch)};
-                    int n = 1;
-                    for (const char* r = game.resultText + 1; *r; ++r) {
-                        const int c = stream.Get();
-                        if (c != EOF) {
-                            echo.Put(static_cast<char>(c));
-                            token[n++] = static_cast<char>(c);
-                        }
-                        if (c != static_cast<unsigned char>(*r))
-                            return skip("wrong end result 1", 0, std::string(token, n), nullptr);
-                    }
-                    finished = true;
-                } else if (MayBeginResult(ch, stream)) {
-                    // Another result than the tag's.
-                    if (const int length = ResultTokenAhead(ch, stream)) {
-                        std::string token(1, static_cast<char>(ch));
-                        for (int i = 1; i < length; ++i) token += static_cast<char>(stream.Get());
-                        echo.Put(token.c_str() + 1);
-                        return skip("wrong end result 1", 0, token, nullptr);
-                    }
-                }
-                continue;
-            }
-        } else if (ch == '.') {
-            echo.Put('.');
-            continue;
-        } else if (ch == '$') {
-            continue;
-        } else if (ch == '{' || ch == '(') {
-            if (!SkipCommentOrVariation(stream, ch)) {
-                start.Restore();
-                why.text = ch == '{' ? "comment not closed" : "variation not closed";
-                EchoSkip(why.text, nullptr);
-                return 0;
-            }
-            continue;
-        } else if (ch == '[') {
-            // The next game's tags: this movetext ended without its result.
-            stream.Unget();
-            break;
-        }
-        stream.Unget();
-        const int length = ReadTokenText(stream, game.sanText, sizeof game.sanText);
-        // The record holds 1023 moves; a longer game cannot be stored whole,
-        // and its next move is not read against a position it cannot follow.
-        const bool tooLong = plyNo > GAME_MAX_MOVES;
-        const Move move = tooLong ? MOVE_NONE : ReadSanMove(game.sanText);
-        if (move == MOVE_NONE) {
-            // An en-passant mark written apart from its capture.
-            if (plyNo > 1 && IsEnPassantMark(game.sanText)) {
-                echo.Word(game.sanText, static_cast<size_t>(length));
-                continue;
-            }
-            if (tooLong) {
-                echo.Word(game.sanText, static_cast<size_t>(length));
-                return skip("more plies than a record holds", 0, "", " {TOO LONG}");
-            }
-            if (IsNullMoveText(game.sanText)) {
-                echo.Put(game.sanText, static_cast<size_t>(length));
-                return skip("null move", plyNo, game.sanText, nullptr);
-            }
-            echo.Line((std::string(game.sanText) + "ERROR").c_str());
-            return skip("move not recognised", plyNo, game.sanText, "");
-        }
-        echo.Word(game.sanText, static_cast<size_t>(length));
-        const Colour side = pos.sideToMove;
-        ComputeCheckInfo(&record.check);
-        if (!IsGeneratedMove(move, record.check)) {
-            echo.Line((std::string(game.sanText) + "MOVE NOT LEGAL 1").c_str());
-            return skip("MOVE NOT LEGAL 1", plyNo, game.sanText, "");
-        }
-        MakeMove(move, &record);
-        if (KingAttackedAfterMove(move, side))
-            return skip("MOVE NOT LEGAL 2 - check revealed", plyNo, game.sanText, nullptr);
-        game.moveWords[plyNo++] = move;
-    }
-
-    start.Restore();
-    if (plyNo == 1) {
-        stream.SkipSpace();
-        echo.Line(" {NOMOVES}");
-        why.text = "no moves";
-        return 0;
-    }
-    // A game cut off by the end of the file or by the next tags is not
-    // finished, whatever its tag says.
-    if (!finished) {
-        echo.Line(" {NO RESULT}");
-        why.text = "no result token";
-        return 0;
-    }
-    const uint16_t result = ResultBits(game.resultText);
-    game.moveWords[0] = static_cast<uint16_t>((plyNo - 1) | result);
-    if (!result) why.text = "unfinished game";
-    return result;
-}
-
-// ---- The duplicate test ----
-
-namespace {
-
-constexpr size_t GAME_WINDOW = 1 << 16;
-
-uint64_t Fingerprint(const unsigned char* bytes, size_t size) {
-    uint64_t hash = 0x9E3779B97F4A7C15ull ^ size;
-    size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        uint64_t word;
-        std::memcpy(&word, bytes + i, 8);
-        hash = (hash ^ word) * 0x100000001B3ull;
-        hash ^= hash >> 29;
-    }
-    for (; i < size; ++i) hash = (hash ^ bytes[i]) * 0x100000001B3ull;
-    hash ^= hash >> 32;
-    return hash ? hash : 1;
-}
-
-}  // namespace
-
-void GameSet::Grow() {
-    const size_t count = slotCount_ ? 2 * slotCount_ : 1024;
-    const size_t bytes = count * sizeof(Slot);
-    Slot* table = static_cast<Slot*>(std::aligned_alloc(bytes >= HUGE_PAGE_SIZE ? HUGE_PAGE_SIZE : 64, bytes));
-    if (!table) throw std::bad_alloc();
-    if (bytes >= HUGE_PAGE_SIZE) AdviseHugePages(table, bytes);
-    std::memset(static_cast<void*>(table), 0, bytes);
-    std::unique_ptr<Slot[], FreeSlots> old(table);
-    old.swap(slots_);
-    const size_t oldCount = slotCount_;
-    slotCount_ = count;
-    const size_t mask = count - 1;
-    for (size_t j = 0; j < oldCount; ++j) {
-        const Slot& slot = old[j];
-        if (!slot.fingerprint) continue;
-        size_t i = slot.fingerprint & mask;
-        while (slots_[i].fingerprint) i = (i + 1) & mask;
-        slots_[i] = slot;
-    }
-}
-
-void GameSet::Insert(uint64_t fingerprint, uint64_t offset) {
-    if (2 * (count_ + 1) > static_cast<int64_t>(slotCount_)) Grow();
-    const size_t mask = slotCount_ - 1;
-    size_t i = fingerprint & mask;
-    while (slots_[i].fingerprint) i = (i + 1) & mask;
-    slots_[i] = Slot{fingerprint, offset};
-    ++count_;
-}
-
-bool GameSet::SameRecord(uint64_t offset, const unsigned char* bytes, size_t size) {
-    // A record still in the output buffer is written out first.
-    if (offset + size > file_->WrittenSize()) file_->Flush();
-    if (offset < windowStart_ || offset + size > windowStart_ + windowSize_) {
-        std::FILE* stream = file_->Stream();
-        window_.resize(GAME_WINDOW);
-        windowStart_ = offset;
-        windowSize_ = 0;
-        if (std::fseek(stream, static_cast<long>(offset), SEEK_SET) == 0)
-            windowSize_ = std::fread(window_.data(), 1, window_.size(), stream);
-        if (windowSize_ < size) throw GameFileError("GAME FILE CUT OFF");
-    }
-    return std::memcmp(window_.data() + (offset - windowStart_), bytes, size) == 0;
-}
-
-bool GameSet::AddNew(const GameRecord& game, uint64_t offset) {
-    unsigned char bytes[2 * (GAME_MAX_MOVES + 1)];
-    EncodeGame(game, bytes);
-    const size_t size = static_cast<size_t>(GameRecordSize(game));
-    const uint64_t fingerprint = Fingerprint(bytes, size);
-    if (2 * (count_ + 1) > static_cast<int64_t>(slotCount_)) Grow();
-    // One probe run finds an equal game or the free slot for this one.
-    const size_t mask = slotCount_ - 1;
-    size_t i = fingerprint & mask;
-    for (; slots_[i].fingerprint; i = (i + 1) & mask)
-        if (slots_[i].fingerprint == fingerprint && SameRecord(slots_[i].offset, bytes, size)) return false;
-    if (fault_) throw GameFileError(fault_);
-    slots_[i] = Slot{fingerprint, offset};
-    ++count_;
-    return true;
-}
-
-void GameSet::Load(OutputFile& gameFile) {
-    file_ = &gameFile;
-    loaded_ = true;
-    std::FILE* stream = gameFile.Stream();
-    std::fseek(stream, 0, SEEK_SET);
-    // The file is read in blocks; a record may run over a block's end.
-    std::vector<unsigned char> block(GAME_WINDOW + 2 * (GAME_MAX_MOVES + 1));
-    size_t have = 0, at = 0;
-    uint64_t offset = 0;
-    bool end = false;
-    // The records are taken in batches whose slots are fetched first: a
-    // slot is a random place in a large table, and the fetches overlap.
-    constexpr int BATCH = 64;
-    Slot batch[BATCH];
-    int waiting = 0;
-    auto insertBatch = [&] {
-        while (2 * (count_ + waiting) > static_cast<int64_t>(slotCount_)) Grow();
-        const size_t mask = slotCount_ - 1;
-        for (int i = 0; i < waiting; ++i) __builtin_prefetch(&slots_[batch[i].fingerprint & mask], 1);
-        for (int i = 0; i < waiting; ++i) Insert(batch[i].fingerprint, batch[i].offset);
-        waiting = 0;
-    };
-    for (;;) {
-        if (have - at < 2 * (GAME_MAX_MOVES + 1) && !end) {
-            std::memmove(block.data(), block.data() + at, have - at);
-            have -= at;
-            at = 0;
-            const size_t got = std::fread(block.data() + have, 1, block.size() - have, stream);
-            have += got;
-            end = got == 0;
-            continue;
-        }
-        if (at == have) break;
-        if (have - at < 2) {
-            fault_ = "GAME FILE CUT OFF";
-            break;
-        }
-        const uint16_t header = static_cast<uint16_t>(block[at] | (block[at + 1] << 8));
-        const int n = header & 0x3FFF;
-        if ((header >> 14) == 0) {
-            fault_ = "WRONG RESULT";
-            break;
-        }
-        if (n > GAME_MAX_MOVES) {
-            fault_ = "WRONG MOVE COUNT";
-            break;
-        }
-        const size_t size = 2 * static_cast<size_t>(n + 1);
-        if (have - at < size) {
-            fault_ = "GAME FILE CUT OFF";
-            break;
-        }
-        batch[waiting++] = Slot{Fingerprint(block.data() + at, size), offset};
-        if (waiting == BATCH) insertBatch();
-        at += size;
-        offset += size;
-    }
-    insertBatch();
-    if (std::ferror(stream)) fault_ = "cannot read GAME file";
-}
-
-// ---- The conversions ----
-
-namespace {
-
-struct ConversionCounts {
-    int converted = 0;
-    int skipped = 0;
-};
+int conversionJobs = 1;
+uint64_t jobPieceSize = JOB_PIECE_SIZE;
+bool jobsInOneProcess = false;
 
 // How the conversion of one file of a list ended.
 enum class FileEnd {
@@ -846,72 +32,149 @@ enum class FileEnd {
     FAILED,      // an error: the list ends
 };
 
+// Every game read, in input order: stored unless skipped or a duplicate.
+class GameTaker {
+public:
+    GameTaker(OutputFile& gameFile, GameSet& games, const char* pgnName)
+        : gameFile_(gameFile), games_(games), pgnName_(pgnName) {}
+    void Take(const unsigned char* record, size_t size, SkipReason why, int64_t line) {
+        if (size > 0 && !games_.AddNewBytes(record, size, gameFile_.EndOffset())) {
+            size = 0;
+            why = SkipReason{"duplicate of a stored game", 0, {}};
+        }
+        TallyRead(1);
+        if (size == 0) {
+            ++skipped;
+            TallySkipped(why.text);
+            SayWarning(converted + skipped, pgnName_);
+            SayReason(why, line);
+        } else {
+            gameFile_.Write(record, size);
+            gameFile_.EndUnit();
+            ++converted;
+        }
+    }
+    int converted = 0;
+    int skipped = 0;
+
+private:
+    OutputFile& gameFile_;
+    GameSet& games_;
+    const std::string pgnName_;
+};
+
+// Reads the games of input one after the other; false when the text could
+// not be read to its end.
+bool ReadGames(PgnReader& reader, Input& input, GameTaker& taker) {
+    static GameRecord game;
+    SkipByteOrderMark(reader);
+    SkipToTags(reader);
+    unsigned char bytes[2 * (GAME_MAX_MOVES + 1)];
+    while (reader.Peek() != EOF) {
+        const int64_t line = reader.Line();
+        SkipReason why;
+        const uint16_t result = ReadPgnGame(game, reader, why);
+        size_t size = 0;
+        if (result != 0) {
+            EncodeGame(game, bytes);
+            size = static_cast<size_t>(GameRecordSize(game));
+        }
+        taker.Take(bytes, size, why, line);
+        SkipToTags(reader);
+        ProgressGame(taker.converted + taker.skipped, input.FileBytesRead());
+    }
+    return !reader.Failed();
+}
+
+// Why the first bytes of an input are not PGN text; nullptr when they are.
+const char* NotPgnText(std::string_view first) {
+    if (LooksLikeText(first)) return nullptr;
+    // A GAME file: whole records with a result and a count a record can hold.
+    size_t at = 0;
+    while (at + 2 <= first.size()) {
+        const unsigned header = static_cast<unsigned char>(first[at]) | static_cast<unsigned char>(first[at + 1]) << 8;
+        if ((header >> 14) == 0 || (header & 0x3FFF) == 0 || (header & 0x3FFF) > GAME_MAX_MOVES) break;
+        at += 2 * ((header & 0x3FFF) + 1);
+    }
+    if (at >= first.size() && at > 0) return "it is a GAME file (are the input and output swapped?)";
+    return "it holds binary data";
+}
+
+// The folder of a file, for the journals of the jobs beside it.
+std::string FolderOf(const char* name) {
+    const std::filesystem::path folder = std::filesystem::path(name).parent_path();
+    return folder.empty() ? "." : folder.string();
+}
+
 // Converts one PGN file.
 FileEnd ConvertFile(const char* pgnName, const char* gameName, int& total, GameSet& games) {
-    const InputFile input = OpenConversionInput(pgnName, "r", "PGN", gameName);
-    std::FILE* const pgnFile = input.get();
-    if (!pgnFile) return FileEnd::NOT_OPENED;
+    const std::unique_ptr<Input> input = OpenConversionInput(pgnName, "PGN", gameName);
+    if (!input) return FileEnd::NOT_OPENED;
+    static PgnReader reader;
+    reader.Open(*input);
+    // Nothing is written for an input that is no text at all: an archive in
+    // a format not read, binary data, a GAME file given in the wrong place.
+    if (const char* why = NotPgnText(reader.Ahead(PgnReader::JUDGED))) {
+        SayFailure(std::string("Not a PGN file: '") + pgnName + "'",
+                   std::string("pelmot-games: '") + pgnName + "' is not PGN text: " + why);
+        return FileEnd::NOT_OPENED;
+    }
     OutputFile gameFile;
     if (!gameFile.Open(gameName, "a+b", "GAME")) {
-        std::printf("Cannot create GAME output file: '%s'\n", gameName);
+        SayCannotCreate("Cannot create GAME output file: '%s'\n", gameFile);
         return FileEnd::NOT_OPENED;
     }
     if (games.Loaded()) games.Attach(gameFile);
     else games.Load(gameFile);
-    SetBoard(START_FEN, false);
+    SetStartForConversion(!ToolConsole());
 
-    static PgnReader reader;
-    reader.Open(pgnFile);
-    static GameRecord game;
-    ConversionCounts counts;
+    GameTaker taker(gameFile, games, pgnName);
     const int totalBefore = total;
-    const std::string pgnText = pgnName;
-    std::string failure;
+    std::string failure, words;
     try {
-        // A byte-order mark written by some editors is not part of the text.
-        if (reader.Peek() == 0xEF) {
-            reader.Get();
-            if (reader.Peek() == 0xBB) reader.Get();
-            if (reader.Peek() == 0xBF) reader.Get();
-        }
-        SkipToTags(reader);
-        ProgressBegin(pgnName);
-        while (reader.Peek() != EOF) {
-            const int64_t line = reader.Line();
-            SkipReason why;
-            uint16_t result = ReadPgnGame(game, reader, why);
-            if (result != 0 && !games.AddNew(game, gameFile.EndOffset())) {
-                result = 0;
-                why.text = "duplicate of a stored game";
+        ProgressBegin(pgnName, input->FileSize());
+        // A file of one piece is read at once: jobs would cost more than
+        // they save.
+        const bool inJobs = conversionJobs > 1 && !IsStandardStream(pgnName, ToolConsole()) &&
+                            input->FileSize() > jobPieceSize;
+        bool read = false;
+        if (inJobs) {
+            const JobsEnd end =
+                ReadGamesInJobs(pgnName, conversionJobs, jobPieceSize, FolderOf(gameName),
+                                [&](const unsigned char* record, size_t size, const SkipReason& why, int64_t line) {
+                                    taker.Take(record, size, why, line);
+                                },
+                                jobsInOneProcess);
+            // Jobs that could not run (no room for their journals, say) leave
+            // the reading to this process.
+            read = end.ran || end.taken;
+            if (read) {
+                failure = end.failure;
+                words = end.words;
             }
-            if (result == 0) {
-                ++counts.skipped;
-                SayWarning(counts.converted + counts.skipped, pgnText);
-                SayReason(why, line);
-            } else {
-                WriteGame(game, gameFile);
-                ++counts.converted;
-            }
-            SkipToTags(reader);
-            ProgressGame(counts.converted + counts.skipped, reader.BytesRead());
         }
-        if (reader.Failed()) throw GameFileError(std::string("cannot read PGN file '") + pgnName + "'");
+        if (!read && !ReadGames(reader, *input, taker)) {
+            failure = std::string("cannot read PGN file '") + pgnName + "'";
+            words = failure + ": " + input->Failure();
+        }
     } catch (const GameFileError& error) {
         failure = error.what();
+        words = error.Words();
     }
     // Games read before an error stay in the GAME file.
-    FinishOutput(gameFile, failure);
-    counts.converted = static_cast<int>(gameFile.UnitsWritten());
-    total = totalBefore + counts.converted;
-    Say("converted: %d games. (skipped: %d)\n", counts.converted, counts.skipped);
+    FinishOutput(gameFile, failure, words);
+    taker.converted = static_cast<int>(gameFile.UnitsWritten());
+    TallyStored(taker.converted);
+    total = totalBefore + taker.converted;
+    Say("converted: %d games. (skipped: %d)\n", taker.converted, taker.skipped);
     if (failure.empty()) {
         Say("file: %s \t\tfinished\n", pgnName);
-        echo.Flush();
+        FlushPgnEcho();
         LogLine("<<< OK:\t%s\t>>>", pgnName);
     } else {
-        Say("ERROR: %s file: %s\n", failure.c_str(), pgnName);
-        echo.Flush();
-        LogLine("converted: %d\tskipped: %d", counts.converted, counts.skipped);
+        SayFailure("ERROR: " + failure + " file: " + pgnName, "ERROR: " + words + " file: " + pgnName);
+        FlushPgnEcho();
+        LogLine("converted: %d\tskipped: %d", taker.converted, taker.skipped);
         LogLine("ERROR: %s", failure.c_str());
     }
     FlushConsole();
@@ -921,7 +184,32 @@ FileEnd ConvertFile(const char* pgnName, const char* gameName, int& total, GameS
 // Longest list line taken as a file name.
 constexpr size_t LIST_LINE_MAX = 254;
 
+// The next line of a list, without its line end; false at the end.
+bool ReadListLine(Input& list, std::string& line, std::string& buffer, size_t& at) {
+    line.clear();
+    for (;;) {
+        if (at == buffer.size()) {
+            buffer.resize(1 << 12);
+            buffer.resize(list.Read(buffer.data(), buffer.size()));
+            at = 0;
+            if (buffer.empty()) return !line.empty();
+        }
+        const size_t end = buffer.find('\n', at);
+        line.append(buffer, at, (end == std::string::npos ? buffer.size() : end) - at);
+        at = end == std::string::npos ? buffer.size() : end + 1;
+        if (end != std::string::npos) return true;
+    }
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
+
 }  // namespace
+
+void SetConversionJobs(int jobs, unsigned long long pieceSize, bool oneProcess) {
+    conversionJobs = std::max(1, jobs);
+    jobPieceSize = std::max<uint64_t>(pieceSize, 1);
+    jobsInOneProcess = oneProcess;
+}
 
 bool ConvertPgnFile(const char* pgnName, const char* gameName, int& total) {
     GameSet games;
@@ -929,30 +217,45 @@ bool ConvertPgnFile(const char* pgnName, const char* gameName, int& total) {
 }
 
 bool ConvertPgnList(const char* listName, const char* gameName) {
-    const InputFile input = OpenConversionInput(listName, "r", "PGN", gameName);
-    std::FILE* const list = input.get();
+    const std::unique_ptr<Input> list = OpenConversionInput(listName, "PGN", gameName);
     if (!list) return false;
+    std::string buffer, line;
+    size_t at = 0;
     // One set for the whole list: the GAME file is read once, not once per file.
     GameSet games;
     int total = 0;
-    bool ok = true, all = true;
-    std::string line;
-    while (ok) {
-        line.clear();
-        int c;
-        while ((c = std::fgetc(list)) != EOF && c != '\n') line += static_cast<char>(c);
-        if (c == EOF && line.empty()) break;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    bool ok = true, all = true, first = true;
+    while (ok && ReadListLine(*list, line, buffer, at)) {
+        if (first && !LooksLikeText(buffer)) {
+            SayFailure(std::string("Not a list of file names: '") + listName + "'",
+                       std::string("pelmot-games: '") + listName + "' is not a list of file names: it holds binary data");
+            return false;
+        }
+        first = false;
+        // Blanks around a name are not part of it; blank lines and comments
+        // name no file.
+        const size_t begin = std::min(line.size(), static_cast<size_t>(std::find_if_not(line.begin(), line.end(), IsBlank) - line.begin()));
+        size_t end = line.size();
+        while (end > begin && IsBlank(line[end - 1])) --end;
+        line = line.substr(begin, end - begin);
+        if (line.empty() || line[0] == '#') continue;
         // A name cut to fit would open another file.
         if (line.size() > LIST_LINE_MAX) {
-            std::printf("Cannot open PGN input file: '%s'\n", line.c_str());
+            SayFailure("Cannot open PGN input file: '" + line + "'",
+                       "pelmot-games: cannot open '" + line + "': the name is longer than a list line may be");
             all = false;
             continue;
         }
-        const FileEnd end = ConvertFile(line.c_str(), gameName, total, games);
-        ok = end != FileEnd::FAILED;
-        all = all && end == FileEnd::CONVERTED;
+        const FileEnd fileEnd = ConvertFile(line.c_str(), gameName, total, games);
+        ok = fileEnd != FileEnd::FAILED;
+        all = all && fileEnd == FileEnd::CONVERTED;
     }
-    if (ok) std::printf("\nCONVERTED GAMES: %d\n", total);
+    if (ok && !list->Failure().empty()) {
+        SayFailure(std::string("ERROR: cannot read list file '") + listName + "'",
+                   std::string("ERROR: cannot read list file '") + listName + "': " + list->Failure());
+        ok = false;
+    }
+    if (ok) Say("\nCONVERTED GAMES: %d\n", total);
+    FlushConsole();
     return all && ok;
 }

@@ -2,9 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 namespace {
 
@@ -15,6 +13,7 @@ constexpr size_t NAME_ROOM = 40;
 
 bool shown = false;
 bool drawn = false;
+std::string lastLine;  // the line last drawn, drawn again after other output
 std::string inputName;
 uint64_t inputSize = 0;  // 0 when unknown (not a regular file)
 Clock::time_point start, lastDraw;
@@ -23,14 +22,13 @@ Clock::time_point start, lastDraw;
 
 void ShowConversionProgress(bool on) { shown = on; }
 
-void ProgressBegin(const char* name) {
+void ProgressBegin(const char* name, uint64_t size) {
     if (!shown) return;
     ProgressErase();
+    lastLine.clear();
     inputName = name;
     if (inputName.size() > NAME_ROOM) inputName = "..." + inputName.substr(inputName.size() - NAME_ROOM + 3);
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(name, error);
-    inputSize = error ? 0 : size;
+    inputSize = size;
     start = lastDraw = Clock::now();
 }
 
@@ -47,8 +45,14 @@ void ProgressGame(int64_t games, uint64_t bytesRead) {
         const uint64_t percent = bytesRead >= inputSize ? 100 : bytesRead * 100 / inputSize;
         n += std::snprintf(line + n, sizeof line - n, ", %llu%%", static_cast<unsigned long long>(percent));
     }
+    lastLine = line;
+    ProgressRedraw();
+}
+
+void ProgressRedraw() {
+    if (!shown || lastLine.empty()) return;
     // Cleared to the end of the line: the last one may have been longer.
-    std::fputs(line, stderr);
+    std::fputs(lastLine.c_str(), stderr);
     std::fputs("\033[K", stderr);
     std::fflush(stderr);
     drawn = true;

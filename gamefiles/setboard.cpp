@@ -101,3 +101,13 @@ bool SetBoard(const char* text, bool loadBook, bool reportBookError) {
     hashStamp = 1;
     return true;
 }
+
+void SetStartForConversion(bool searchTables) {
+    if (searchTables) {
+        SetBoard(START_FEN, false);
+        return;
+    }
+    static FenResult start;
+    ParseFen(START_FEN, start);
+    CommitFen(start);
+}

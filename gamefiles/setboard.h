@@ -7,3 +7,9 @@
 // (other positions have no book); a book that cannot be loaded then prints
 // the book error, unless reportBookError is false, and is logged either way.
 bool SetBoard(const char* text, bool loadBook, bool reportBookError = true);
+
+// The start position for the game-file conversions. With searchTables the
+// tables of the search are cleared as by every set-up (the engine, which may
+// search next); without, they are left as they are: pelmot-games has no
+// search and never touches their memory.
+void SetStartForConversion(bool searchTables);

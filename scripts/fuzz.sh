@@ -22,7 +22,7 @@ targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(commandloop uci setboard movetext pgn gamefile book)
 
 # Seed folders of each target, besides fuzz/seeds/TARGET.
-declare -A extraSeeds=([pgn]=tests/data/pgn)
+declare -A extraSeeds=([pgn]="tests/data/pgn tests/data/compressed")
 # Longest input tried, and the time after which an input counts as a hang.
 maxLength=16384
 inputTimeLimit=30
@@ -31,6 +31,10 @@ need=()
 command -v clang++ >/dev/null || need+=(clang)
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
 command -v cmake >/dev/null || need+=(cmake)
+# The decompressors of the game tools' inputs.
+for header in zlib.h:zlib1g-dev bzlib.h:libbz2-dev zstd.h:libzstd-dev lzma.h:liblzma-dev; do
+  [ -f "/usr/include/${header%%:*}" ] || need+=("${header#*:}")
+done
 if [ ${#need[@]} -gt 0 ]; then
     echo "Installing: ${need[*]}"
     apt-get update -qq
@@ -60,7 +64,7 @@ run() {
         echo games.pgn >"$dir/games.list"
     fi
     local seeds=("$root/fuzz/seeds/$target")
-    [ -z "${extraSeeds[$target]:-}" ] || seeds+=("$root/${extraSeeds[$target]}")
+    for extra in ${extraSeeds[$target]:-}; do seeds+=("$root/$extra"); done
     # The targets change into their scratch folder: every path is absolute.
     (cd "$dir" && "$build/fuzz/fuzz-$target" -max_total_time="$seconds" -timeout="$inputTimeLimit" \
         -max_len="$maxLength" -print_final_stats=1 -artifact_prefix="$build/findings/$target-" \

@@ -2,7 +2,9 @@
 # Times the game-file conversions beside pgn-extract on the same files:
 # pgn2game on 100,000 random games (first and second conversion, the second
 # all duplicates) and on 1,000,000 (linearity, peak memory), and game2pos on
-# the 100,000 games. The collections are made once and kept in WORK.
+# the 100,000 games; then pelmot-games on the 1,000,000 games, plain and
+# zstd-compressed, with one job and with two (the GAME files must be equal).
+# The collections are made once and kept in WORK.
 #
 #   scripts/gamefiles-bench.sh [BUILD [WORK]]     (defaults: build, BUILD/gamefiles-bench)
 #
@@ -17,11 +19,12 @@ PATH=$PATH:/usr/games
 need=()
 command -v pgn-extract >/dev/null || need+=(pgn-extract)
 [ -x /usr/bin/time ] || need+=(time)
+command -v zstd >/dev/null || need+=(zstd)
 if [ ${#need[@]} -gt 0 ]; then
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
 fi
-for program in pelmot pelmot-randomgames; do
+for program in pelmot pelmot-games pelmot-randomgames; do
   [ -x "$build/$program" ] || { echo "build $build/$program first"; exit 1; }
 done
 mkdir -p "$work"
@@ -30,6 +33,7 @@ cd "$work"
 for count in 100000 1000000; do
   [ -s "games$count.pgn" ] || "$build/pelmot-randomgames" "$count" "$count" san > "games$count.pgn"
 done
+[ -s games1000000.pgn.zst ] || zstd -q games1000000.pgn -o games1000000.pgn.zst
 
 # Runs a command and leaves "elapsed cpu peak-KB" in $measured.
 measure() {
@@ -81,6 +85,20 @@ rm -f positions.txt
 measure pgn-extract -s -Wepd -o positions.epd games100000.pgn 2>/dev/null
 row "pgn-extract -Wepd, 100,000 games" "$(grep -c . positions.epd)" lines
 rm -f positions.epd
+
+# pelmot-games on the million, one job and two, plain and compressed.
+for input in games1000000.pgn games1000000.pgn.zst; do
+  for jobs in 1 2; do
+    rm -f "jobs$jobs.game"
+    measure "$build/pelmot-games" --quiet -j "$jobs" pgn2game "$input" "jobs$jobs.game" 2> games.err
+    read -r elapsed _ <<< "$measured"
+    declare "wall$jobs=$elapsed"
+    row "pelmot-games -j $jobs, ${input#games1000000}" 1000000 games "$(tail -1 games.err | cut -d' ' -f2-8)"
+  done
+  cmp -s jobs1.game jobs2.game || { echo "-j 2 wrote another GAME file than -j 1 for $input"; exit 1; }
+  awk -v a="$wall1" -v b="$wall2" -v f="$input" 'BEGIN { printf "%s: -j 2 is %.2f times as fast as -j 1\n", f, a / b }'
+done
+rm -f jobs1.game jobs2.game
 
 awk -v a="$second" -v b="$first" 'BEGIN { printf "second / first conversion: %.2f of the time (at most 1)\n", a / b }'
 awk -v a="$million" -v b="$first" 'BEGIN { printf "1,000,000 / 100,000 games: %.2f times the time (at most 10.5)\n", a / b }'

@@ -18,6 +18,10 @@ command -v xvfb-run >/dev/null || need+=(xvfb)
 for opponent in fairymax hoichess sjeng phalanx; do
   [ -x /usr/games/$opponent ] || need+=($opponent)
 done
+# The decompressors of the game tools' inputs.
+for header in zlib.h:zlib1g-dev bzlib.h:libbz2-dev zstd.h:libzstd-dev lzma.h:liblzma-dev; do
+  [ -f "/usr/include/${header%%:*}" ] || need+=("${header#*:}")
+done
 command -v pgn-extract >/dev/null || [ -x /usr/games/pgn-extract ] || need+=(pgn-extract)
 if [ ${#need[@]} -gt 0 ]; then
   echo "Installing: ${need[*]}"

@@ -60,51 +60,67 @@ grep -q '^File name missing or too long$' tool.out || fail "no message for a mis
 printf 'xboard\ngame2pgn %s x.pgn\nquit\n' "$(printf 'n%.0s' $(seq 300))" | "$engine" > tool.out 2>&1
 grep -q '^File name missing or too long$' tool.out || fail "no message for an overlong name: $(cat tool.out)"
 
-# pelmot-games prints what the typed command prints (the lines after the
-# engine's greeting), nothing on standard error, and writes the same files.
-# Usage: same STATUS COMMAND INPUT OUTPUT; the typed command writes typed-OUTPUT.
+# pelmot-games says on standard error what the typed command prints (the
+# lines after the engine's greeting), then its summary; nothing on standard
+# output; and writes the same files.
+# Usage: same COMMAND INPUT OUTPUT; the typed command writes typed-OUTPUT.
 same() {
-    local want=$1 command=$2 input=$3 output=$4 status=0
+    local command=$1 input=$2 output=$3 status=0
     tool "$command $input typed-$output"
     sed '1,/^feature done=1$/d' tool.out > typed.out
     "$games" "$command" "$input" "$output" > games.out 2> games.err || status=$?
-    [ "$status" = "$want" ] || fail "pelmot-games $command: exit status $status, not $want"
-    [ -s games.err ] && fail "pelmot-games $command wrote to standard error: $(cat games.err)"
-    diff typed.out games.out > out.diff || fail "pelmot-games $command prints otherwise: $(head -5 out.diff)"
+    [ "$status" = 0 ] || fail "pelmot-games $command: exit status $status"
+    [ -s games.out ] && fail "pelmot-games $command wrote to standard output: $(head -3 games.out)"
+    grep -q '^pelmot-games: [0-9]* games read, ' games.err || fail "pelmot-games $command: no summary"
+    grep -v '^pelmot-games: ' games.err | diff typed.out - > out.diff || fail "pelmot-games $command says otherwise: $(head -5 out.diff)"
     if [ -e "typed-$output" ]; then cmp "typed-$output" "$output" || fail "pelmot-games $command writes otherwise"; fi
 }
 cp "$data/faults.pgn" "$data/variants.pgn" .
-same 0 pgn2game faults.pgn faults.game
-grep -q '^Reason: ' games.out || fail "no reasons given: $(cat games.out)"
+same pgn2game faults.pgn faults.game
+grep -q '^Reason: ' games.err || fail "no reasons given: $(cat games.err)"
+grep -q '^pelmot-games: 20 games read, 9 stored, 11 skipped (1 MOVE NOT LEGAL 1, 1 MOVE NOT LEGAL 2 - check revealed, 2 Result Error 2, ' games.err || fail "summary: $(tail -1 games.err)"
 # The engine's log where it runs is not touched.
-mkdir quiet && (cd quiet && "$games" pgn2game ../faults.pgn faults.game > /dev/null)
+mkdir quiet && (cd quiet && "$games" pgn2game ../faults.pgn faults.game 2> /dev/null)
 [ -e quiet/Pelmot.log ] && fail "pelmot-games wrote a log"
 printf 'faults.pgn\nvariants.pgn\n' > good.list
-same 0 pgnlist2game good.list listed.game
-same 0 game2pgn listed.game listed.pgn
-same 0 game2pos listed.game listed.txt
-# A file not converted: one not opened, also in a list; a damaged GAME file.
+same pgnlist2game good.list listed.game
+same game2pgn listed.game listed.pgn
+same game2pos listed.game listed.txt
+# A file not converted, said in plain words with the system's reason: one not
+# opened, also in a list; a damaged GAME file; an output that cannot be made.
+failed() {  # WORDS COMMAND ARGUMENTS...
+    local words=$1 status=0
+    shift
+    "$games" "$@" > games.out 2> games.err || status=$?
+    [ "$status" = 1 ] || fail "pelmot-games $*: exit status $status, not 1"
+    [ -s games.out ] && fail "pelmot-games $* wrote to standard output"
+    grep -qF "$words" games.err || fail "pelmot-games $*: not said: $words: $(cat games.err)"
+}
 printf 'faults.pgn\nmissing.pgn\n' > bad.list
-same 1 pgnlist2game bad.list bad.game
-same 1 pgn2game missing.pgn missing.game
+failed "pelmot-games: cannot open 'missing.pgn': No such file or directory" pgnlist2game bad.list bad.game
+failed "pelmot-games: cannot open 'missing.pgn': No such file or directory" pgn2game missing.pgn missing.game
 printf '\001\000\044\015' > damaged.game
-cp damaged.game typed-damaged.game
-same 1 pgn2game faults.pgn damaged.game
-same 1 game2pgn damaged.game damaged.pgn
+failed "ERROR: 'damaged.game' is not a GAME file file: faults.pgn" pgn2game faults.pgn damaged.game
+failed "ERROR: 'damaged.game' is not a GAME file" game2pgn damaged.game damaged.pgn
+failed "ERROR: 'faults.pgn' is not a GAME file" game2pgn faults.pgn damaged.pgn
+failed "pelmot-games: cannot create 'no/such/x.txt': No such file or directory" game2pos faults.game no/such/x.txt
+# --quiet: the failure and the summary only.
+failed "pelmot-games: cannot open" --quiet pgnlist2game bad.list bad.game
+[ "$(grep -vc '^pelmot-games: ' games.err)" = 0 ] || fail "--quiet said more: $(cat games.err)"
 
 # A failed write under the limit: the error, status 1, and a GAME file cut
 # back to its last whole game.
 status=0
 (ulimit -f 16; "$games" pgn2game games.pgn games-limited.game) > games.out 2>&1 || status=$?
 [ "$status" = 1 ] || fail "pelmot-games under the limit: exit status $status: $(tail -3 games.out)"
-grep -q "^ERROR: cannot write GAME file 'games-limited.game' file: games.pgn$" games.out ||
+grep -q "^ERROR: cannot write GAME file 'games-limited.game': File too large file: games.pgn$" games.out ||
     fail "pelmot-games: no write error: $(tail -3 games.out)"
-"$games" game2pgn games-limited.game games-limited.pgn > games.out || fail "the cut GAME file does not read"
+"$games" game2pgn games-limited.game games-limited.pgn 2> games.out || fail "the cut GAME file does not read"
 cmp -n "$(stat -c %s games-limited.game)" games-limited.game full.game || fail "pelmot-games: the GAME file differs"
 
 # Bad arguments: status 2 and the usage on standard error; --help on
 # standard output.
-for arguments in "" "pgn2gam a b" "pgn2game a" "pgn2game a b c" "game2pos"; do
+for arguments in "" "pgn2gam a b" "pgn2game a" "pgn2game a b c" "game2pos" "merge a" "pgn2game a -" "-j 0 pgn2game a b" "--loud pgn2game a b"; do
     status=0
     # shellcheck disable=SC2086
     "$games" $arguments > games.out 2> games.err || status=$?
