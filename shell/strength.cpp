@@ -9,14 +9,14 @@ namespace {
 // sees a move at ten seconds and a tenth), and the levels between one halving
 // of them and the next (from matches against Stockfish's own levels).
 constexpr double NODES_BELOW_FULL = 800000;
-constexpr double ELO_PER_HALVING = 75;
+constexpr double ELO_PER_HALVING = 70;
 // The search always finishes its second iteration; fewer nodes change nothing.
 constexpr double FEWEST_NODES = 64;
 // Root moves the weaker levels choose from.
 constexpr int LEVEL_LINES = 4;
 // Noise begins below this level and grows by NOISE_PER_ELO centipawns per
 // point below it.
-constexpr int NOISE_FROM_ELO = 1800;
+constexpr int NOISE_FROM_ELO = 1850;
 constexpr double NOISE_PER_ELO = 0.25;
 // A line worse than the best by more than the noise and this margin is
 // never played, however weak the level.
