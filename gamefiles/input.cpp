@@ -1,12 +1,23 @@
 #include "gamefiles/input.h"
 
-#include <bzlib.h>
 #include <fcntl.h>
-#include <lzma.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+// Each decompressor is built when its library was found: the engine itself
+// needs none of them.
+#ifdef PELMOT_WITH_ZLIB
 #include <zlib.h>
+#endif
+#ifdef PELMOT_WITH_BZIP2
+#include <bzlib.h>
+#endif
+#ifdef PELMOT_WITH_ZSTD
 #include <zstd.h>
+#endif
+#ifdef PELMOT_WITH_LZMA
+#include <lzma.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -162,6 +173,7 @@ private:
     bool ended_ = false;
 };
 
+#ifdef PELMOT_WITH_ZLIB
 class GzipInput : public Decompressor {
 public:
     GzipInput(std::unique_ptr<RawFile> file, uint64_t size) : Decompressor(std::move(file), size) {
@@ -189,7 +201,9 @@ protected:
 private:
     z_stream stream_{};
 };
+#endif
 
+#ifdef PELMOT_WITH_BZIP2
 class Bzip2Input : public Decompressor {
 public:
     Bzip2Input(std::unique_ptr<RawFile> file, uint64_t size) : Decompressor(std::move(file), size) {
@@ -219,7 +233,9 @@ protected:
 private:
     bz_stream stream_{};
 };
+#endif
 
+#ifdef PELMOT_WITH_ZSTD
 class ZstdInput : public Decompressor {
 public:
     ZstdInput(std::unique_ptr<RawFile> file, uint64_t size) : Decompressor(std::move(file), size) {
@@ -248,7 +264,9 @@ private:
     ZSTD_DStream* stream_ = ZSTD_createDStream();
     bool frameEnded_ = false;
 };
+#endif
 
+#ifdef PELMOT_WITH_LZMA
 class XzInput : public Decompressor {
 public:
     XzInput(std::unique_ptr<RawFile> file, uint64_t size) : Decompressor(std::move(file), size) {
@@ -277,6 +295,7 @@ protected:
 private:
     lzma_stream stream_ = LZMA_STREAM_INIT;
 };
+#endif
 
 bool StartsWith(std::string_view bytes, std::string_view magic) { return bytes.substr(0, magic.size()) == magic; }
 
@@ -343,11 +362,25 @@ OpenedInput OpenInput(const char* name, bool standardInput) {
         return opened;
     }
     const std::string_view compression = CompressionOf(magic) ? CompressionOf(magic) : "";
+    if (compression.empty()) {
+        opened.input = std::make_unique<PlainInput>(std::move(file), size);
+        return opened;
+    }
+#ifdef PELMOT_WITH_ZLIB
     if (compression == "gzip") opened.input = std::make_unique<GzipInput>(std::move(file), size);
-    else if (compression == "bzip2") opened.input = std::make_unique<Bzip2Input>(std::move(file), size);
-    else if (compression == "zstd") opened.input = std::make_unique<ZstdInput>(std::move(file), size);
-    else if (compression == "xz") opened.input = std::make_unique<XzInput>(std::move(file), size);
-    else opened.input = std::make_unique<PlainInput>(std::move(file), size);
+#endif
+#ifdef PELMOT_WITH_BZIP2
+    if (compression == "bzip2") opened.input = std::make_unique<Bzip2Input>(std::move(file), size);
+#endif
+#ifdef PELMOT_WITH_ZSTD
+    if (compression == "zstd") opened.input = std::make_unique<ZstdInput>(std::move(file), size);
+#endif
+#ifdef PELMOT_WITH_LZMA
+    if (compression == "xz") opened.input = std::make_unique<XzInput>(std::move(file), size);
+#endif
+    if (!opened.input)
+        opened.error = "it is compressed with " + std::string(compression) +
+                       ", which this build cannot read (its library was missing): unpack it first";
     return opened;
 }
 
