@@ -16,7 +16,7 @@
 #   -b  opening book copied next to each Pelmot (build/Pelmot.book)
 #   -d  output folder (build/calibrate-DATE-TIME): each match's PGN, the
 #       cutechess-cli output and each Pelmot's log
-#   levels: UCI_Elo values (1400 1700 2000)
+#   levels: UCI_Elo values (1400 1700 1900)
 #
 # Needs cutechess-cli (built from source by the testers' build script) and
 # Debian's stockfish, on PATH or in /usr/games. Stockfish 15.1 takes UCI_Elo
@@ -43,7 +43,7 @@ while getopts "n:c:e:b:d:" option; do
   esac
 done
 shift $((OPTIND - 1))
-levels=(1400 1700 2000)
+levels=(1400 1700 1900)
 [ $# -eq 0 ] || levels=("$@")
 
 find_program() {

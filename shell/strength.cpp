@@ -5,10 +5,10 @@
 
 namespace {
 
-// Nodes per move just below full strength (about what the full search
-// sees a move at ten seconds and a tenth), and the levels between one halving
+// Nodes per move at a reference level, and the levels between one halving
 // of them and the next (from matches against Stockfish's own levels).
-constexpr double NODES_BELOW_FULL = 800000;
+constexpr int REFERENCE_ELO = 1700;
+constexpr double NODES_AT_REFERENCE = 41000;
 constexpr double ELO_PER_HALVING = 70;
 // The search always finishes its second iteration; fewer nodes change nothing.
 constexpr double FEWEST_NODES = 64;
@@ -35,7 +35,7 @@ uint64_t NextRandom(uint64_t& state) {
 StrengthLevel LevelForElo(int elo) {
     if (elo >= FULL_STRENGTH_ELO) return {NO_NODE_LIMIT, 1, 0, 0};
     elo = std::max(elo, WEAKEST_ELO);
-    const double nodes = NODES_BELOW_FULL * std::exp2((elo - FULL_STRENGTH_ELO) / ELO_PER_HALVING);
+    const double nodes = NODES_AT_REFERENCE * std::exp2((elo - REFERENCE_ELO) / ELO_PER_HALVING);
     const int noise = static_cast<int>(std::max(0, NOISE_FROM_ELO - elo) * NOISE_PER_ELO);
     return {static_cast<uint64_t>(std::max(nodes, FEWEST_NODES)), noise > 0 ? LEVEL_LINES : 1, noise,
             noise + LOSS_MARGIN};

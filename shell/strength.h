@@ -11,9 +11,9 @@
 
 // The span of UCI_Elo, on the scale of Stockfish's own UCI_Elo at ten
 // seconds and a tenth a move: a beginner's level up to the engine's full
-// strength.
+// strength, which scores about a third against Stockfish at 2000.
 constexpr int WEAKEST_ELO = 1000;
-constexpr int FULL_STRENGTH_ELO = 2000;
+constexpr int FULL_STRENGTH_ELO = 1900;
 
 struct StrengthLevel {
     uint64_t nodes;  // per move, NO_NODE_LIMIT at full strength
