@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t at = 0;
     const int wanted = size > 0 ? data[at++] % (MAX_GAME_MOVES + 1) : 0;
     int played = 0;
-    Move legal[256];
+    Move legal[MAX_LEGAL_MOVES];
     int count = GenerateLegalMoves(legal);
     while (played < wanted && at < size && count > 0) {
         ApplyGameMove(legal[data[at++] % count]);

@@ -34,7 +34,7 @@ void CheckAccepted(const std::string& text) {
 
     // Debug builds check the invariants inside every make and unmake.
     const Position before = pos;
-    Move legal[256];
+    Move legal[MAX_LEGAL_MOVES];
     const int count = GenerateLegalMoves(legal);
     PlyRecord record;
     for (int i = 0; i < count; ++i) {

@@ -118,7 +118,7 @@ int GenerateLegalMoves(Move* out) {
     PlyRecord record;
     SaveSnapshot(&record);
     int count = 0;
-    for (ScoredMove* m = list; m != end && count < 256; ++m) {
+    for (ScoredMove* m = list; m != end && count < MAX_LEGAL_MOVES; ++m) {
         MakeMove(m->move, &record);
         if (!KingAttackedAfterMove(m->move, side)) out[count++] = m->move;
         UnmakeMove(m->move, &record);
@@ -128,9 +128,16 @@ int GenerateLegalMoves(Move* out) {
 
 bool IsLegalMove(Move move) {
     if (move == MOVE_NONE || IsSpecialMove(move)) return false;
-    Move legal[256];
+    Move legal[MAX_LEGAL_MOVES];
     const int count = GenerateLegalMoves(legal);
     for (int i = 0; i < count; ++i)
         if (legal[i] == move) return true;
     return false;
+}
+
+bool SideToMoveIsMated() {
+    CheckInfo check;
+    ComputeCheckInfo(&check);
+    Move legal[MAX_LEGAL_MOVES];
+    return check.checkers != 0 && GenerateLegalMoves(legal) == 0;
 }

@@ -27,10 +27,14 @@ extern const CastlingPathFn CastlingPathAttacked[2];
 // (kind 0 or 1) of the side to move; pawn moves and castling answer false.
 bool IsPseudoLegal(Move move);
 
-// Fills out with every legal move of the side to move (at most 256) and
-// returns the count, in generator order. Makes its trial moves with a record
+// A legal position has at most 218 moves: room for every one of them.
+constexpr int MAX_LEGAL_MOVES = 256;
+// Fills out with every legal move of the side to move (at most
+// MAX_LEGAL_MOVES) and returns the count, in generator order. Makes its trial moves with a record
 // of its own, so the position, currentPly and the records are left as they were.
 int GenerateLegalMoves(Move* out);
 // True when move is one of the legal moves of the current position. Front-end
 // moves, book moves and table moves are checked with this before they are made.
 bool IsLegalMove(Move move);
+// True when the side to move is in check and has no legal move.
+bool SideToMoveIsMated();

@@ -60,7 +60,7 @@ bool IsAllowedAtRoot(Move move) {
 
 // The legal root moves the search may choose from.
 int AllowedLegalMoves() {
-    Move legal[256];
+    Move legal[MAX_LEGAL_MOVES];
     const int count = GenerateLegalMoves(legal);
     return static_cast<int>(std::count_if(legal, legal + count, IsAllowedAtRoot));
 }
@@ -88,10 +88,25 @@ void BuildLine(int index, int score) {
     if (plies > 0 && (plies % 2 == 1) == (score > 0)) reportMatePlies = plies;
 }
 
+// A report of where the search stands; the caller adds what its kind carries.
+SearchReport ReportOf(ReportKind kind) {
+    SearchReport report{};
+    report.kind = kind;
+    report.depth = iterationDepth;
+    report.selDepth = selDepth;
+    report.nodes = nodeCount;
+    return report;
+}
+
 void Report(ReportKind kind, int score, int line = 1, bool early = false) {
-    if (searchReporter)
-        searchReporter({kind, iterationDepth, selDepth, score, line, nodeCount, &reportPv, reportMatePlies, early,
-                        MOVE_NONE, 0});
+    if (!searchReporter) return;
+    SearchReport report = ReportOf(kind);
+    report.score = score;
+    report.line = line;
+    report.pv = &reportPv;
+    report.matePlies = reportMatePlies;
+    report.early = early;
+    searchReporter(report);
 }
 
 void ReportWithPv(ReportKind kind, int score) {
@@ -101,9 +116,11 @@ void ReportWithPv(ReportKind kind, int score) {
 }
 
 void ReportCurrentMove(Move move, int number) {
-    if (searchReporter)
-        searchReporter({ReportKind::CURRENT_MOVE, iterationDepth, selDepth, 0, 0, nodeCount, nullptr, 0, false, move,
-                        number});
+    if (!searchReporter) return;
+    SearchReport report = ReportOf(ReportKind::CURRENT_MOVE);
+    report.currentMove = move;
+    report.currentMoveNumber = number;
+    searchReporter(report);
 }
 
 // Keeps only the allowed moves in the root list.
@@ -132,9 +149,7 @@ bool PassNodeCheckpoint() {
         return true;
     }
     nodeCheckpoint = std::min(searchLimits.nodes, nodeCount + PROGRESS_NODES);
-    if (searchReporter)
-        searchReporter(
-            {ReportKind::PROGRESS, iterationDepth, selDepth, 0, 0, nodeCount, nullptr, 0, false, MOVE_NONE, 0});
+    if (searchReporter) searchReporter(ReportOf(ReportKind::PROGRESS));
     return false;
 }
 

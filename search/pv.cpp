@@ -9,7 +9,6 @@
 #include "board/makemove.h"
 #include "board/movetext.h"
 #include "board/position.h"
-#include "movegen/evasions.h"
 #include "movegen/legality.h"
 #include "search/hashtable.h"
 
@@ -27,13 +26,6 @@ const char* ResultText(Move move) {
 
 bool RoomForAnotherPly() {
     return currentPly < plyRecords + PLY_RECORDS - 1 && historyTop - positionHistory + 1 < HISTORY_SIZE;
-}
-
-bool SideToMoveIsMated() {
-    CheckInfo check;
-    ComputeCheckInfo(&check);
-    Move legal[256];
-    return check.checkers != 0 && GenerateLegalMoves(legal) == 0;
 }
 
 // Plays move, walks on, and takes it back; false, doing nothing, when it is

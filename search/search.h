@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include "board/plyrecord.h"
+#include "movegen/legality.h"
 
 enum EngineState : int { Idle = 0, Thinking = 1, Pondering = 2, Waiting = 3, Quitting = 4 };
 
@@ -13,10 +14,10 @@ extern std::atomic<uint8_t> stopSearch;  // 1 asks the running search to stop
 
 constexpr int MAX_ITERATION = 127;
 constexpr uint64_t NO_NODE_LIMIT = ~uint64_t{0};
-// Lines a search can show side by side; a position has at most 218 moves.
-constexpr int MAX_LINES = 256;
-// Root moves a search can be restricted to.
-constexpr int MAX_ROOT_MOVES = 256;
+// Lines a search can show side by side, and root moves it can be
+// restricted to: as many as a position has.
+constexpr int MAX_LINES = MAX_LEGAL_MOVES;
+constexpr int MAX_ROOT_MOVES = MAX_LEGAL_MOVES;
 
 // What one search may do, set by the engine control before it starts. The
 // defaults are the full search: one line, every root move, no limit.

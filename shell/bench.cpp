@@ -43,6 +43,15 @@ constexpr int FUZZ_BENCH_DEPTH = 2;
 
 }  // namespace
 
+Move SearchToDepth(int depth) {
+    currentPly = plyRecords;
+    stopSearch = 0;
+    searchLimits = SearchLimits{};
+    searchLimits.depth = depth;
+    searchBegan = ProcessClock();
+    return IterativeSearch();
+}
+
 BenchTotals RunBench(SearchReporter reporter) {
     const SearchReporter protocolReporter = searchReporter;
     searchReporter = reporter;
@@ -56,15 +65,11 @@ BenchTotals RunBench(SearchReporter reporter) {
             totals.ok = false;
             break;
         }
-        currentPly = plyRecords;
-        stopSearch = 0;
-        searchLimits = SearchLimits{};
-        searchLimits.depth = position.depth;
 #ifdef PELMOT_FUZZ
-        searchLimits.depth = FUZZ_BENCH_DEPTH;
+        const Move move = SearchToDepth(FUZZ_BENCH_DEPTH);
+#else
+        const Move move = SearchToDepth(position.depth);
 #endif
-        searchBegan = ProcessClock();
-        const Move move = IterativeSearch();
         char text[16];
         MoveToText(text, move);
         std::printf("%2d  depth %2d  %-7s %6d  %10llu  %s\n", index, position.depth, text, moveStack[0].score,
@@ -82,7 +87,6 @@ int BenchCommand() {
     InitTables();
     const BenchTotals totals = RunBench();
     if (!totals.ok) return 1;
-    const double nps = totals.seconds > 0 ? totals.nodes / totals.seconds : 0.0;
-    std::printf("%llu nodes %.0f nps\n", static_cast<unsigned long long>(totals.nodes), nps);
+    std::printf("%llu nodes %.0f nps\n", static_cast<unsigned long long>(totals.nodes), totals.Nps());
     return 0;
 }

@@ -11,7 +11,13 @@ struct BenchTotals {
     uint64_t nodes;
     double seconds;
     bool ok;  // every position could be set up
+
+    double Nps() const { return seconds > 0 ? nodes / seconds : 0.0; }
 };
+
+// Searches the current position to depth on the calling thread, with no
+// other limit, and returns the move.
+Move SearchToDepth(int depth);
 
 // Searches each position on the calling thread, printing a line per
 // position, with the search's reports going to reporter (none: silent). The

@@ -57,14 +57,6 @@ void LogKey() {
     LogLine("%x %x", static_cast<uint32_t>(pos.hashKey >> 32), static_cast<uint32_t>(pos.hashKey));
 }
 
-// True when the side to move is in check and has no legal move.
-bool SideToMoveIsMated() {
-    CheckInfo check;
-    ComputeCheckInfo(&check);
-    Move legal[256];
-    return check.checkers != 0 && GenerateLegalMoves(legal) == 0;
-}
-
 }  // namespace
 
 const char* ResultAfterMove(int score) {
@@ -186,7 +178,7 @@ Move PlayableMove(Move result) {
     MoveToText(text, result);
     LogLine("-M: search returned no legal move (%04x %s); playing the first legal move", static_cast<unsigned>(result),
             text);
-    Move legal[256];
+    Move legal[MAX_LEGAL_MOVES];
     return GenerateLegalMoves(legal) > 0 ? legal[0] : MOVE_NONE;
 }
 

@@ -351,7 +351,6 @@ void RestrictRootMoves(const GoCommand& go, SearchLimits& limits) {
     }
 }
 
-// The limits of a search for "go" and the options.
 // The limits of a search for "go" and the options: a weaker level searches
 // fewer nodes and more lines to choose from.
 SearchLimits LimitsForGo(const GoCommand& go) {
@@ -377,7 +376,7 @@ void CommandGo(Words words) {
     if (go.ignored[0]) Note("go: ignored %s", go.ignored);
 
     // A game over on the board is answered at once.
-    Move legal[256];
+    Move legal[MAX_LEGAL_MOVES];
     if (GenerateLegalMoves(legal) == 0) {
         CheckInfo check;
         ComputeCheckInfo(&check);
@@ -450,8 +449,7 @@ void Accepted(Words) {}
 void CommandBench(Words) {
     FinishSearch();
     const BenchTotals totals = RunBench();
-    Send("%llu nodes %.0f nps", static_cast<unsigned long long>(totals.nodes),
-         totals.seconds > 0 ? totals.nodes / totals.seconds : 0.0);
+    Send("%llu nodes %.0f nps", static_cast<unsigned long long>(totals.nodes), totals.Nps());
     currentPly = plyRecords;
     SetUpGameAgain();
 }

@@ -32,11 +32,7 @@ namespace {
 // Runs the search; the thinking lines are shown only when verbose.
 Move RunSearch(int depth, bool verbose) {
     searchReporter = verbose ? XboardThinkingLine : nullptr;
-    currentPly = plyRecords;
-    stopSearch = 0;
-    searchLimits = SearchLimits{};
-    searchLimits.depth = depth;
-    return IterativeSearch();
+    return SearchToDepth(depth);
 }
 
 int Bench(SearchReporter reporter) {
@@ -44,7 +40,7 @@ int Bench(SearchReporter reporter) {
     if (!totals.ok) return 1;
     std::printf("nodes %llu\n", static_cast<unsigned long long>(totals.nodes));
     std::printf("seconds %.2f\n", totals.seconds);
-    std::printf("nps %.0f\n", totals.seconds > 0 ? totals.nodes / totals.seconds : 0.0);
+    std::printf("nps %.0f\n", totals.Nps());
     return 0;
 }
 

@@ -64,7 +64,7 @@ bool ReadOpeningLine(const char* sourceName, int lineNumber, const std::string& 
             ok = false;
             break;
         }
-        Move legal[256];
+        Move legal[MAX_LEGAL_MOVES];
         const int count = GenerateLegalMoves(legal);
         Move found = MOVE_NONE;
         for (int i = 0; i < count; ++i) {

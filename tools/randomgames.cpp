@@ -40,7 +40,7 @@ void WriteGame(int number, std::mt19937_64& random, bool san) {
     std::string movetext;
     int lineStart = 0;
     for (int ply = 0;; ++ply) {
-        Move legal[256];
+        Move legal[MAX_LEGAL_MOVES];
         const int count = GenerateLegalMoves(legal);
         if (count == 0) {
             // The game is over: the result must agree with mate or stalemate.
