@@ -92,9 +92,10 @@ const char* NotPgnText(std::string_view first) {
     // A GAME file: whole records with a result and a count a record can hold.
     size_t at = 0;
     while (at + 2 <= first.size()) {
-        const unsigned header = static_cast<unsigned char>(first[at]) | static_cast<unsigned char>(first[at + 1]) << 8;
-        if ((header >> 14) == 0 || (header & 0x3FFF) == 0 || (header & 0x3FFF) > GAME_MAX_MOVES) break;
-        at += 2 * ((header & 0x3FFF) + 1);
+        const uint16_t header = static_cast<uint16_t>(static_cast<unsigned char>(first[at]) |
+                                                      static_cast<unsigned char>(first[at + 1]) << 8);
+        if (GameHeaderFault(header) || (header & GAME_COUNT_MASK) == 0) break;
+        at += 2 * ((header & GAME_COUNT_MASK) + 1);
     }
     if (at >= first.size() && at > 0) return "it is a GAME file (are the input and output swapped?)";
     return "it holds binary data";
