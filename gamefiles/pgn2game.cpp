@@ -66,21 +66,14 @@ private:
 // Reads the games of input one after the other; false when the text could
 // not be read to its end.
 bool ReadGames(PgnReader& reader, Input& input, GameTaker& taker) {
-    static GameRecord game;
     SkipByteOrderMark(reader);
     SkipToTags(reader);
     unsigned char bytes[2 * (GAME_MAX_MOVES + 1)];
     while (reader.Peek() != EOF) {
         const int64_t line = reader.Line();
         SkipReason why;
-        const uint16_t result = ReadPgnGame(game, reader, why);
-        size_t size = 0;
-        if (result != 0) {
-            EncodeGame(game, bytes);
-            size = static_cast<size_t>(GameRecordSize(game));
-        }
+        const size_t size = ReadPgnRecord(reader, bytes, why);
         taker.Take(bytes, size, why, line);
-        SkipToTags(reader);
         ProgressGame(taker.converted + taker.skipped, input.FileBytesRead());
     }
     return !reader.Failed();

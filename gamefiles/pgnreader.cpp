@@ -595,6 +595,17 @@ uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream, SkipReason& why) {
     return result;
 }
 
+size_t ReadPgnRecord(PgnReader& stream, unsigned char* bytes, SkipReason& why) {
+    static GameRecord game;
+    size_t size = 0;
+    if (ReadPgnGame(game, stream, why) != 0) {
+        EncodeGame(game, bytes);
+        size = static_cast<size_t>(GameRecordSize(game));
+    }
+    SkipToTags(stream);
+    return size;
+}
+
 void SkipToTags(PgnReader& stream) {
     stream.SkipSpace();
     while (stream.Peek() == '{') {
