@@ -49,6 +49,12 @@ bool ReadGame(GameRecord& game, std::FILE* stream) {
     return true;
 }
 
+GameFileError FileAccessError(const char* verb, const std::string& kind, const std::string& name,
+                              const std::string& reason) {
+    const std::string text = std::string("cannot ") + verb + " " + kind + " file '" + name + "'";
+    return GameFileError(text, text + ": " + reason);
+}
+
 std::string DamagedGameFileWords(const std::string& name, const std::string& code, uint64_t offset) {
     if (offset == 0 && code != "GAME FILE CUT OFF") return "'" + name + "' is not a GAME file";
     const std::string at = " at byte " + std::to_string(offset);
@@ -176,10 +182,7 @@ bool ConvertGameFile(const char* gameName, const char* outName, const char* outK
             write(game, out, ++number);
             ProgressGame(number, in->FileBytesRead());
         }
-        if (!in->Failure().empty()) {
-            failure = std::string("cannot read GAME file '") + gameName + "'";
-            words = failure + ": " + in->Failure();
-        }
+        if (!in->Failure().empty()) throw FileAccessError("read", "GAME", gameName, in->Failure());
     } catch (const GameFileError& error) {
         failure = error.what();
         words = error.Words();

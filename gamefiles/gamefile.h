@@ -29,6 +29,12 @@ private:
     std::string words_;
 };
 
+// The error of a file that cannot be read or written (verb "read" or
+// "write"): "cannot read GAME file 'NAME'", and in the plain words the
+// system's reason after it.
+GameFileError FileAccessError(const char* verb, const std::string& kind, const std::string& name,
+                              const std::string& reason);
+
 // The plain words for a GAME file that a record fault (the codes that
 // SetGameResult raises, or "GAME FILE CUT OFF") stops at offset: a file whose
 // first record is no record is not a GAME file at all.

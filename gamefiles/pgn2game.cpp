@@ -147,10 +147,8 @@ FileEnd ConvertFile(const char* pgnName, const char* gameName, int& total, GameS
                 words = end.words;
             }
         }
-        if (!read && !ReadGames(reader, *input, taker)) {
-            failure = std::string("cannot read PGN file '") + pgnName + "'";
-            words = failure + ": " + input->Failure();
-        }
+        if (!read && !ReadGames(reader, *input, taker))
+            throw FileAccessError("read", "PGN", pgnName, input->Failure());
     } catch (const GameFileError& error) {
         failure = error.what();
         words = error.Words();
@@ -245,8 +243,8 @@ bool ConvertPgnList(const char* listName, const char* gameName) {
         all = all && fileEnd == FileEnd::CONVERTED;
     }
     if (ok && !list->Failure().empty()) {
-        SayFailure(std::string("ERROR: cannot read list file '") + listName + "'",
-                   std::string("ERROR: cannot read list file '") + listName + "': " + list->Failure());
+        const GameFileError error = FileAccessError("read", "list", listName, list->Failure());
+        SayFailure(std::string("ERROR: ") + error.what(), "ERROR: " + error.Words());
         ok = false;
     }
     if (ok) Say("\nCONVERTED GAMES: %d\n", total);

@@ -626,8 +626,9 @@ JobsEnd ReadGamesInJobs(const char* name, int jobs, uint64_t pieceSize, const st
                 }
                 if (kind != NEXT) {
                     if (kind == READ_FAILED) {
-                        end.failure = std::string("cannot read PGN file '") + name + "'";
-                        end.words = end.failure + ": " + failure;
+                        const GameFileError error = FileAccessError("read", "PGN", name, failure);
+                        end.failure = error.what();
+                        end.words = error.Words();
                     }
                     if (!children.Reap()) return failed("a job of the conversion failed");
                     return end;
