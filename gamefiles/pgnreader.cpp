@@ -417,11 +417,6 @@ bool ReadPgnTags(GameRecord& game, PgnReader& stream, SkipReason& why) {
     return readable;
 }
 
-Move ReadSanToken(GameRecord& game, PgnReader& stream) {
-    ReadTokenText(stream, game.sanText, sizeof game.sanText);
-    return ReadSanMove(game.sanText);
-}
-
 namespace {
 
 // Results begin with "0-", "1-" or "1/"; move numbers never do.

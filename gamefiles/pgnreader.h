@@ -123,8 +123,6 @@ size_t ReadPgnRecord(PgnReader& stream, unsigned char* bytes, SkipReason& why);
 // Reads the tag section; true when the stream is still readable. A fault of
 // the tags is left in why.
 bool ReadPgnTags(GameRecord& game, PgnReader& stream, SkipReason& why);
-// Reads one move token into game.sanText; the move it names or 0.
-Move ReadSanToken(GameRecord& game, PgnReader& stream);
 
 // Passes over what may stand between two games: white space and comments (a
 // comment after a result token belongs to no move). The next game starts
