@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr uint16_t COUNT_MASK = 0x3FFF;
-
 // Words are little-endian on disk whatever the host order.
 void WordsFromBytes(uint16_t* words, const unsigned char* bytes, int count) {
     for (int i = 0; i < count; ++i) words[i] = static_cast<uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
@@ -21,18 +19,23 @@ void WordsFromBytes(uint16_t* words, const unsigned char* bytes, int count) {
 
 }  // namespace
 
-int GameMoveCount(const GameRecord& game) { return game.moveWords[0] & COUNT_MASK; }
+const char* GameHeaderFault(uint16_t header) {
+    if ((header >> 14) == 0) return "WRONG RESULT";
+    // A count above what a record holds cannot come from a conversion; reading
+    // it would run past the record.
+    if ((header & GAME_COUNT_MASK) > GAME_MAX_MOVES) return "WRONG MOVE COUNT";
+    return nullptr;
+}
+
+int GameMoveCount(const GameRecord& game) { return game.moveWords[0] & GAME_COUNT_MASK; }
 
 void SetGameResult(GameRecord& game, uint16_t header) {
+    if (const char* fault = GameHeaderFault(header)) throw GameFileError(fault);
     switch (header >> 14) {
     case 1: std::strcpy(game.resultText, "0-1"); game.resultCode = 'B'; break;
     case 2: std::strcpy(game.resultText, "1-0"); game.resultCode = 'W'; break;
-    case 3: std::strcpy(game.resultText, "1/2-1/2"); game.resultCode = 'D'; break;
-    default: throw GameFileError("WRONG RESULT");
+    default: std::strcpy(game.resultText, "1/2-1/2"); game.resultCode = 'D'; break;
     }
-    // A count above what a record holds cannot come from a conversion; reading
-    // it would run past the record.
-    if ((header & COUNT_MASK) > GAME_MAX_MOVES) throw GameFileError("WRONG MOVE COUNT");
 }
 
 bool ReadGame(GameRecord& game, std::FILE* stream) {
@@ -44,6 +47,12 @@ bool ReadGame(GameRecord& game, std::FILE* stream) {
     if (std::fread(bytes, 1, 2 * n, stream) != static_cast<size_t>(2 * n)) return false;
     WordsFromBytes(game.moveWords + 1, bytes, n);
     return true;
+}
+
+GameFileError FileAccessError(const char* verb, const std::string& kind, const std::string& name,
+                              const std::string& reason) {
+    const std::string text = std::string("cannot ") + verb + " " + kind + " file '" + name + "'";
+    return GameFileError(text, text + ": " + reason);
 }
 
 std::string DamagedGameFileWords(const std::string& name, const std::string& code, uint64_t offset) {
@@ -173,10 +182,7 @@ bool ConvertGameFile(const char* gameName, const char* outName, const char* outK
             write(game, out, ++number);
             ProgressGame(number, in->FileBytesRead());
         }
-        if (!in->Failure().empty()) {
-            failure = std::string("cannot read GAME file '") + gameName + "'";
-            words = failure + ": " + in->Failure();
-        }
+        if (!in->Failure().empty()) throw FileAccessError("read", "GAME", gameName, in->Failure());
     } catch (const GameFileError& error) {
         failure = error.what();
         words = error.Words();

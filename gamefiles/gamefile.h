@@ -29,15 +29,25 @@ private:
     std::string words_;
 };
 
+// The error of a file that cannot be read or written (verb "read" or
+// "write"): "cannot read GAME file 'NAME'", and in the plain words the
+// system's reason after it.
+GameFileError FileAccessError(const char* verb, const std::string& kind, const std::string& name,
+                              const std::string& reason);
+
 // The plain words for a GAME file that a record fault (the codes that
 // SetGameResult raises, or "GAME FILE CUT OFF") stops at offset: a file whose
 // first record is no record is not a GAME file at all.
 std::string DamagedGameFileWords(const std::string& name, const std::string& code, uint64_t offset);
 
+// The move count bits of a header word.
+constexpr uint16_t GAME_COUNT_MASK = 0x3FFF;
+// Why a header word cannot begin a record: "WRONG RESULT" for result bits 0,
+// "WRONG MOVE COUNT" for a count above GAME_MAX_MOVES; nullptr when it can.
+const char* GameHeaderFault(uint16_t header);
 // Move count of the header word.
 int GameMoveCount(const GameRecord& game);
-// Result text and code from a header word; raises "WRONG RESULT" for result
-// bits 0 and "WRONG MOVE COUNT" for a count above GAME_MAX_MOVES.
+// Result text and code from a header word; raises its GameHeaderFault.
 void SetGameResult(GameRecord& game, uint16_t header);
 
 class OutputFile;

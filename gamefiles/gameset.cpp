@@ -128,16 +128,11 @@ void GameSet::Load(OutputFile& gameFile) {
             break;
         }
         const uint16_t header = static_cast<uint16_t>(block[at] | (block[at + 1] << 8));
-        const int n = header & 0x3FFF;
-        if ((header >> 14) == 0) {
-            SetFault("WRONG RESULT", offset);
+        if (const char* fault = GameHeaderFault(header)) {
+            SetFault(fault, offset);
             break;
         }
-        if (n > GAME_MAX_MOVES) {
-            SetFault("WRONG MOVE COUNT", offset);
-            break;
-        }
-        const size_t size = 2 * static_cast<size_t>(n + 1);
+        const size_t size = 2 * (static_cast<size_t>(header & GAME_COUNT_MASK) + 1);
         if (have - at < size) {
             SetFault("GAME FILE CUT OFF", offset);
             break;

@@ -42,10 +42,8 @@ bool MergeOne(const char* name, Input& input, OutputFile& out, GameSet& games, s
             }
             ProgressGame(stored + skipped, input.FileBytesRead());
         }
-        if (failure.empty() && !input.Failure().empty()) {
-            failure = "cannot read GAME file '" + std::string(name) + "'";
-            words = failure + ": " + input.Failure();
-        } else if (failure.empty() && reader.Cut()) {
+        if (failure.empty() && !input.Failure().empty()) throw FileAccessError("read", "GAME", name, input.Failure());
+        if (failure.empty() && reader.Cut()) {
             failure = "GAME FILE CUT OFF";
             words = DamagedGameFileWords(name, failure, reader.Offset());
         }

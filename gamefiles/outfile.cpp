@@ -60,10 +60,7 @@ void OutputFile::Close() {
     std::FILE* file = file_;
     file_ = nullptr;
     const bool closed = standardOutput_ ? std::fflush(file) == 0 && !std::ferror(file) : std::fclose(file) == 0;
-    if (!closed) {
-        const std::string text = "cannot write " + kind_ + " file '" + name_ + "'";
-        throw GameFileError(text, text + ": " + std::strerror(errno));
-    }
+    if (!closed) throw FileAccessError("write", kind_, name_, std::strerror(errno));
 }
 
 void OutputFile::Fail() {
@@ -85,8 +82,7 @@ void OutputFile::Fail() {
     }
     size_ = 0;
     unitEnds_.clear();
-    const std::string text = "cannot write " + kind_ + " file '" + name_ + "'";
-    throw GameFileError(text, text + ": " + reason_);
+    throw FileAccessError("write", kind_, name_, reason_);
 }
 
 void ReportFileSizeLimitAsWriteFailure() { std::signal(SIGXFSZ, SIG_IGN); }

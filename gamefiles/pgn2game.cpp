@@ -66,21 +66,14 @@ private:
 // Reads the games of input one after the other; false when the text could
 // not be read to its end.
 bool ReadGames(PgnReader& reader, Input& input, GameTaker& taker) {
-    static GameRecord game;
     SkipByteOrderMark(reader);
     SkipToTags(reader);
     unsigned char bytes[2 * (GAME_MAX_MOVES + 1)];
     while (reader.Peek() != EOF) {
         const int64_t line = reader.Line();
         SkipReason why;
-        const uint16_t result = ReadPgnGame(game, reader, why);
-        size_t size = 0;
-        if (result != 0) {
-            EncodeGame(game, bytes);
-            size = static_cast<size_t>(GameRecordSize(game));
-        }
+        const size_t size = ReadPgnRecord(reader, bytes, why);
         taker.Take(bytes, size, why, line);
-        SkipToTags(reader);
         ProgressGame(taker.converted + taker.skipped, input.FileBytesRead());
     }
     return !reader.Failed();
@@ -92,9 +85,10 @@ const char* NotPgnText(std::string_view first) {
     // A GAME file: whole records with a result and a count a record can hold.
     size_t at = 0;
     while (at + 2 <= first.size()) {
-        const unsigned header = static_cast<unsigned char>(first[at]) | static_cast<unsigned char>(first[at + 1]) << 8;
-        if ((header >> 14) == 0 || (header & 0x3FFF) == 0 || (header & 0x3FFF) > GAME_MAX_MOVES) break;
-        at += 2 * ((header & 0x3FFF) + 1);
+        const uint16_t header = static_cast<uint16_t>(static_cast<unsigned char>(first[at]) |
+                                                      static_cast<unsigned char>(first[at + 1]) << 8);
+        if (GameHeaderFault(header) || (header & GAME_COUNT_MASK) == 0) break;
+        at += 2 * ((header & GAME_COUNT_MASK) + 1);
     }
     if (at >= first.size() && at > 0) return "it is a GAME file (are the input and output swapped?)";
     return "it holds binary data";
@@ -153,10 +147,8 @@ FileEnd ConvertFile(const char* pgnName, const char* gameName, int& total, GameS
                 words = end.words;
             }
         }
-        if (!read && !ReadGames(reader, *input, taker)) {
-            failure = std::string("cannot read PGN file '") + pgnName + "'";
-            words = failure + ": " + input->Failure();
-        }
+        if (!read && !ReadGames(reader, *input, taker))
+            throw FileAccessError("read", "PGN", pgnName, input->Failure());
     } catch (const GameFileError& error) {
         failure = error.what();
         words = error.Words();
@@ -251,8 +243,8 @@ bool ConvertPgnList(const char* listName, const char* gameName) {
         all = all && fileEnd == FileEnd::CONVERTED;
     }
     if (ok && !list->Failure().empty()) {
-        SayFailure(std::string("ERROR: cannot read list file '") + listName + "'",
-                   std::string("ERROR: cannot read list file '") + listName + "': " + list->Failure());
+        const GameFileError error = FileAccessError("read", "list", listName, list->Failure());
+        SayFailure(std::string("ERROR: ") + error.what(), "ERROR: " + error.Words());
         ok = false;
     }
     if (ok) Say("\nCONVERTED GAMES: %d\n", total);

@@ -340,22 +340,18 @@ public:
 private:
     // Reads one game of r; with record, writes it to the journal.
     void ReadGame(PieceReader& r, bool record) {
-        static GameRecord game;
         const uint64_t at = r.Next();
         const int64_t line = r.reader->Line();
         SkipReason why;
-        const uint16_t result = ReadPgnGame(game, *r.reader, why);
-        SkipToTags(*r.reader);
+        unsigned char bytes[2 * (GAME_MAX_MOVES + 1)];
+        const size_t size = ReadPgnRecord(*r.reader, bytes, why);
         r.ended = r.reader->AtTextEnd();
         if (!record) return;
-        if (result != 0) {
-            unsigned char bytes[2 * (GAME_MAX_MOVES + 1)];
-            EncodeGame(game, bytes);
-            const uint16_t size = static_cast<uint16_t>(GameRecordSize(game));
+        if (size != 0) {
             journal_.Put(GAME_STORED);
             journal_.Put(at);
             journal_.Put(line);
-            journal_.Put(size);
+            journal_.Put(static_cast<uint16_t>(size));
             journal_.PutBytes(bytes, size);
         } else {
             journal_.Put(GAME_SKIPPED);
@@ -630,8 +626,9 @@ JobsEnd ReadGamesInJobs(const char* name, int jobs, uint64_t pieceSize, const st
                 }
                 if (kind != NEXT) {
                     if (kind == READ_FAILED) {
-                        end.failure = std::string("cannot read PGN file '") + name + "'";
-                        end.words = end.failure + ": " + failure;
+                        const GameFileError error = FileAccessError("read", "PGN", name, failure);
+                        end.failure = error.what();
+                        end.words = error.Words();
                     }
                     if (!children.Reap()) return failed("a job of the conversion failed");
                     return end;

@@ -417,11 +417,6 @@ bool ReadPgnTags(GameRecord& game, PgnReader& stream, SkipReason& why) {
     return readable;
 }
 
-Move ReadSanToken(GameRecord& game, PgnReader& stream) {
-    ReadTokenText(stream, game.sanText, sizeof game.sanText);
-    return ReadSanMove(game.sanText);
-}
-
 namespace {
 
 // Results begin with "0-", "1-" or "1/"; move numbers never do.
@@ -593,6 +588,17 @@ uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream, SkipReason& why) {
     game.moveWords[0] = static_cast<uint16_t>((plyNo - 1) | result);
     if (!result) why.text = "unfinished game";
     return result;
+}
+
+size_t ReadPgnRecord(PgnReader& stream, unsigned char* bytes, SkipReason& why) {
+    static GameRecord game;
+    size_t size = 0;
+    if (ReadPgnGame(game, stream, why) != 0) {
+        EncodeGame(game, bytes);
+        size = static_cast<size_t>(GameRecordSize(game));
+    }
+    SkipToTags(stream);
+    return size;
 }
 
 void SkipToTags(PgnReader& stream) {

@@ -115,11 +115,14 @@ struct SkipReason {
 // Result bits of a game to store, or 0 for a game to skip with its reason
 // in why; the faults of one game never end the conversion.
 uint16_t ReadPgnGame(GameRecord& game, PgnReader& stream, SkipReason& why);
+// Reads the next game and what stands between it and the one after it (see
+// SkipToTags): the size of its record, whose bytes are written to bytes as
+// on disk (room for GAME_MAX_MOVES moves), or 0 for a game to skip with its
+// reason in why.
+size_t ReadPgnRecord(PgnReader& stream, unsigned char* bytes, SkipReason& why);
 // Reads the tag section; true when the stream is still readable. A fault of
 // the tags is left in why.
 bool ReadPgnTags(GameRecord& game, PgnReader& stream, SkipReason& why);
-// Reads one move token into game.sanText; the move it names or 0.
-Move ReadSanToken(GameRecord& game, PgnReader& stream);
 
 // Passes over what may stand between two games: white space and comments (a
 // comment after a result token belongs to no move). The next game starts
